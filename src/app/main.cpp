@@ -1,0 +1,72 @@
+#include "app/zarForm.h"
+#include "forms/zarNotifForm.h"
+#include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
+#include "platform/XdgPaths.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <memory>
+
+using namespace zarvo;
+
+namespace {
+
+// Without a display the program still runs, on Qt's offscreen platform. Where only Wayland is
+// offered, ask for X11 (XWayland), since Wayland clients may not place their own windows.
+void choosePlatform()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (x11 && wayland) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    } else if (!x11 && !wayland) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        std::fprintf(stderr, "zarvo: no display found; running on Qt's offscreen platform, windows are not shown\n");
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    SingleInstance instance;
+    if (!instance.tryAcquire())
+        return 0; // another copy runs (or the lock cannot be made): leave without a trace
+
+    // Before Qt starts any thread, so that the signals reach only the user-interface thread.
+    TerminationSignals::blockInThisThread();
+    choosePlatform();
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName(QStringLiteral("zarvo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Zarvo!"));
+
+    int status = 0;
+    try {
+        auto zarForm = std::make_unique<TzarForm>(settingsFilePath(), eventsDir());
+        auto notifForm = std::make_unique<TzarNotifForm>(nullptr, [&] { zarForm->RunStartupHooks(); });
+        zarForm->setNotifForm(notifForm.get());
+
+        TerminationSignals termination;
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, zarForm.get(),
+                         &TzarForm::ShutItemClick);
+
+        status = QApplication::exec();
+
+        // The windows go in this order: the sticker writes its settings, then the main window
+        // writes the window settings.
+        zarForm->SaveStickerSettings();
+        notifForm.reset();
+        zarForm.reset();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zarvo: %s\n", e.what());
+    }
+    (void)status;
+    instance.release();
+    return 0;
+}

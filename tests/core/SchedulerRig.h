@@ -1,0 +1,106 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "core/ClockAlarm.h"
+#include "core/EvTable.h"
+#include "core/Scheduler.h"
+#include "core/Settings.h"
+
+#include <QStringList>
+
+#include <functional>
+
+// A scheduler with everything around it faked: the clock, the sound, the saves, the windows.
+// Time moves only through runTo(), which ticks the alarm clock where the real program would
+// have checked: at the alarm's own moment and just after every midnight.
+struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPlayer
+{
+    FakeClock clock;
+    zarvo::Settings settings;
+    zarvo::EvTable table;
+    zarvo::ClockAlarm alarm{clock};
+    zarvo::Scheduler scheduler{clock, settings, table, alarm, *this, *this, *this};
+
+    QStringList lines;     // notifications window
+    QStringList sounds;    // what was played
+    QStringList actions;   // other event actions, as "kind:argument"
+    QVector<QVector<zarvo::EventRecord>> savedTables; // the table at every SaveEvents
+    int parameterSaves = 0;
+    int windowSaves = 0;
+    bool propertiesOpen = false;
+    int showCurrentCalls = 0;
+    int noEventsCalls = 0;
+    int mailCount = 0;
+    std::function<void()> duringAction; // runs inside a network action, as a nested loop would
+
+    explicit SchedulerRig(const QDateTime& start) { clock.set(start); }
+
+    zarvo::EvTable::RowId add(const QString& name, const QDate& date, const QTime& time, int type = 0,
+                             int recDays = 0, int recMonths = 0)
+    {
+        table.Append();
+        table.setFieldValue(zarvo::Field::EvName, name);
+        table.setFieldValue(zarvo::Field::EvDate, date);
+        table.setFieldValue(zarvo::Field::EvTime, time);
+        table.setFieldValue(zarvo::Field::EvType, type);
+        table.setFieldValue(zarvo::Field::EvRec, recDays);
+        table.setFieldValue(zarvo::Field::EvRecMonth, recMonths);
+        table.Post();
+        settings.EvNum = table.RecordCount();
+        return table.rowId(table.RecordCount() - 1);
+    }
+
+    int indexOf(const QString& name) const
+    {
+        for (int i = 0; i < table.RecordCount(); ++i)
+            if (table.row(i).EvName == name)
+                return i;
+        return -1;
+    }
+    QDate dateOf(const QString& name) const { return table.row(indexOf(name)).EvDate; }
+
+    void runTo(const QDateTime& end)
+    {
+        while (clock.now() < end) {
+            QDateTime step = end;
+            const QDateTime due = alarm.nextAlarmMoment();
+            if (due.isValid() && due > clock.now() && due < step)
+                step = due;
+            const QDateTime midnight = QDateTime(clock.now().date().addDays(1), QTime(0, 0, 0, 100));
+            if (midnight < step)
+                step = midnight;
+            clock.set(step);
+            alarm.Tick();
+        }
+    }
+
+    // SchedulerHost
+    void SaveParameters() override { ++parameterSaves; }
+    void SaveEvents() override { savedTables.append(table.rows()); }
+    void SaveWindowSettings() override { ++windowSaves; }
+    void AddNotification(const QString& line) override { lines.append(line); }
+    bool PropertiesOpen() const override { return propertiesOpen; }
+    void ShowCurrentEvent() override { ++showCurrentCalls; }
+    void NoEventsState() override { ++noEventsCalls; }
+
+    // EventActions
+    void launch(const QString& path, const QString& params) override { actions << "launch:" + path + " " + params; }
+    void openUrl(const QString& url) override { actions << "url:" + url; }
+    void requestShutdown(int type) override
+    {
+        actions << "shutdown:" + QString::number(type) + " saved-date:" +
+                       savedTables.last().at(0).EvDate.toString(Qt::ISODate);
+    }
+    int checkMailbox() override
+    {
+        actions << QStringLiteral("mailbox");
+        if (duringAction)
+            duringAction();
+        return mailCount;
+    }
+
+    // ISoundPlayer
+    void play(const QString& source) override { sounds << source; }
+    void enqueue(const QString& source) override { sounds << "queued:" + source; }
+    void stop() override {}
+};

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages needed to build, run and test Zarvo!. Safe to run again:
+# only missing packages are installed. Uses sudo when not root.
+set -euo pipefail
+
+packages=(
+    # build
+    build-essential cmake ninja-build pkg-config clang
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libsqlite3-dev libgl1-mesa-dev
+    # run: sound through PulseAudio/PipeWire, fonts
+    pulseaudio-utils fonts-dejavu-core
+    # tests: X server, sound server with a null sink, tools to look at windows and sound
+    xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3
+)
+[ "${1:-}" = "--list" ] && { printf '%s\n' "${packages[@]}"; exit 0; }
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+# Installing a server package must not start a system service.
+policy=/usr/sbin/policy-rc.d tmp_policy=""
+if [ ! -e $policy ]; then
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee $policy >/dev/null && $sudo chmod +x $policy && tmp_policy=1
+fi
+trap '[ -z "$tmp_policy" ] || $sudo rm -f $policy' EXIT
+echo "Installing: ${missing[*]}" >&2
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
