@@ -1,0 +1,63 @@
+#pragma once
+
+#include "EvTable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+namespace zarvo {
+
+// The event files "zarvo.dat" and "rb.dat": SQLite databases (user_version 1, one table
+// "events") in one folder. A save writes the whole table to a new file and renames it over the
+// old one, so a file is always either the old table or the new one. A file that cannot be
+// decoded is renamed aside and never overwritten.
+class EventStore
+{
+public:
+    static constexpr const char* EventsFile = "zarvo.dat";
+    static constexpr const char* BackupFile = "rb.dat";
+
+    explicit EventStore(QString dir);
+    const QString& dir() const { return m_dir; }
+    QString path(const char* fileName) const;
+
+    enum class LoadResult
+    {
+        Loaded,
+        Missing,   // no such file
+        Damaged,   // could not be decoded; renamed aside to *keptAs
+        Unreadable // exists but cannot be read (permissions); left where it is
+    };
+    // A damaged file is renamed aside with a one-line warning on stderr; *keptAs is its new
+    // name, or `path` itself when it could not be moved (it must then not be overwritten).
+    LoadResult load(const QString& path, QVector<EventRecord>& rows, QString* keptAs = nullptr);
+    // Writes the rows to a new file and renames it over `path` (the folder is created when
+    // missing). False when the file could not be written; the old file is then untouched.
+    bool save(const QString& path, const QVector<EventRecord>& rows);
+
+    // The file format alone (what load() and save() read and write), for tests and fuzzing.
+    // encode() gives an empty array when SQLite fails; decode() says why it failed in *why.
+    static QByteArray encode(const QVector<EventRecord>& rows);
+    static bool decode(const QByteArray& bytes, QVector<EventRecord>& rows, QString* why = nullptr);
+
+    // True while "zarvo.dat" holds something the table does not (it could not be read, or a
+    // damaged one could not be moved aside): SaveEvents then leaves it alone.
+    bool eventsFileProtected() const { return m_eventsFileProtected; }
+
+    // Replaces the table with "zarvo.dat" and sets evNum to the row count. A damaged file is
+    // renamed aside with a one-line warning on stderr and the table starts empty.
+    void LoadEvents(EvTable& table, int& evNum);
+    // Posts a pending row and writes the table to "zarvo.dat". Failures are silent (false).
+    bool SaveEvents(EvTable& table);
+    bool SaveBackup(EvTable& table);
+    // Replaces the table with "rb.dat"; when it is missing or unreadable the table is unchanged.
+    void RestoreBackup(EvTable& table, int& evNum);
+
+private:
+    QString m_dir;
+    // Set when "zarvo.dat" exists but could not be read: saving over it would lose it.
+    bool m_eventsFileProtected = false;
+};
+
+} // namespace zarvo

@@ -1,0 +1,555 @@
+#include "EventRows.h"
+#include "EventStore.h"
+#include "TestDirs.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <functional>
+
+using namespace zarvo;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Builds a database file with the sqlite3 library directly, the way another tool would.
+QByteArray sqliteFile(const QString& path, const QString& sql)
+{
+    QFile::remove(path);
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) qWarning("sqlite: %s", error);
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return readFile(path);
+}
+
+const char* kSchema =
+    "CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER, "
+    "EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT, EvMMSubj "
+    "TEXT, "
+    "EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);";
+
+QStringList damagedCopies(const QString& dir)
+{
+    return QDir(dir).entryList({QStringLiteral("zarvo.dat.damaged-*")}, QDir::Files, QDir::Name);
+}
+
+QVector<EventRecord> sampleRows()
+{
+    QVector<EventRecord> rows;
+    EventRecord a; // every field set
+    a.setValue(Field::EvName, QStringLiteral("Dentist \u2013 bring the card"));
+    a.setValue(Field::EvDate, QDate(2024, 2, 29));
+    a.setValue(Field::EvTime, QTime(9, 15, 30, 250));
+    a.setValue(Field::EvType, EvStartupMessage);
+    a.setValue(Field::EvRec, 0);
+    a.setValue(Field::EvShutType, ShutReboot);
+    a.setValue(Field::EvPath, QStringLiteral("/usr/bin/true"));
+    a.setValue(Field::EvParam, QStringLiteral("'a b' c"));
+    a.setValue(Field::EvURL, QStringLiteral("https://example.org/?q=1&r=2"));
+    a.setValue(Field::EvMMAddress, QStringLiteral("me@example.org"));
+    a.setValue(Field::EvMMSubj, QStringLiteral("subject"));
+    a.setValue(Field::EvCS, QStringLiteral("/tmp/ding.wav"));
+    a.setValue(Field::EvIntBTime, QTime(8, 0));
+    a.setValue(Field::EvIntETime, QTime(23, 59, 59));
+    a.setValue(Field::EvInterval, true);
+    a.setValue(Field::EvRecMonth, 2);
+    rows << a;
+    rows << EventRecord(); // nothing set at all
+    EventRecord c;         // a few set, some to their unset value, one assigned directly
+    c.setValue(Field::EvName, QString());
+    c.setValue(Field::EvType, 0);
+    c.EvRec = 7;
+    c.EvTime = QTime(23, 59, 59, 999);
+    rows << c;
+    EventRecord d;
+    d.setValue(Field::EvName, QStringLiteral("last"));
+    d.setValue(Field::EvDate, QDate(1899, 12, 30));
+    rows << d;
+    return rows;
+}
+
+} // namespace
+
+class TestEventStore : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TestDirs> m_dirs;
+    QString m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dirs = std::make_unique<TestDirs>();
+        m_dir = m_dirs->dataHome() + QStringLiteral("/zarvo");
+    }
+    void cleanup() { m_dirs.reset(); }
+
+    void roundTripKeepsUnsetFieldsAndOrder()
+    {
+        EventStore store(m_dir);
+        EvTable table;
+        const QVector<EventRecord> rows = sampleRows();
+        table.replaceAll(rows);
+        QVERIFY(store.SaveEvents(table)); // also creates the folder
+        QVERIFY(QFileInfo::exists(store.path(EventStore::EventsFile)));
+
+        EvTable loaded;
+        int evNum = -1;
+        EventStore(m_dir).LoadEvents(loaded, evNum);
+        QCOMPARE(evNum, rows.size());
+        QCOMPARE(loaded.RecordCount(), rows.size());
+        QCOMPARE(loaded.RecNo(), 1);
+        QCOMPARE(loaded.state(), EvTable::State::Browse);
+        for (int i = 0; i < rows.size(); ++i) {
+            QVERIFY2(loaded.row(i) == rows[i], qPrintable(QString::number(i)));
+            for (int f = 0; f < FieldCount; ++f)
+                QCOMPARE(loaded.row(i).isNull(Field(f)), rows[i].isNull(Field(f)));
+        }
+        QCOMPARE(loaded.row(1).setMask, 0u);
+        QCOMPARE(loaded.row(2).EvRec, 7);
+        QVERIFY(loaded.row(2).isSet(Field::EvType));
+    }
+
+    void fileFormatIsReadable()
+    {
+        EventStore store(m_dir);
+        const QString path = store.path(EventStore::EventsFile);
+        QVERIFY(store.save(path, sampleRows()));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        auto query = [db](const char* sql) {
+            QStringList out;
+            sqlite3_stmt* s = nullptr;
+            if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK) return QStringList{"error"};
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                QStringList cols;
+                for (int i = 0; i < sqlite3_column_count(s); ++i)
+                    cols << (sqlite3_column_type(s, i) == SQLITE_NULL
+                                 ? QStringLiteral("NULL")
+                                 : QString::fromUtf8(
+                                       reinterpret_cast<const char*>(sqlite3_column_text(s, i))));
+                out << cols.join(QLatin1Char('|'));
+            }
+            sqlite3_finalize(s);
+            return out;
+        };
+        QCOMPARE(query("PRAGMA user_version"), QStringList{"1"});
+        QCOMPARE(
+            query("SELECT RowNo, EvDate, EvTime, EvType, EvInterval, EvIntETime, EvRecMonth FROM events"),
+            (QStringList{"1|2024-02-29|09:15:30.250|4|1|23:59:59|2", "2|NULL|NULL|NULL|NULL|NULL|NULL",
+                         "3|NULL|23:59:59.999|0|NULL|NULL|NULL", "4|1899-12-30|NULL|NULL|NULL|NULL|NULL"}));
+        QCOMPARE(query("SELECT EvName, EvRec FROM events WHERE RowNo = 3"), QStringList{"|7"});
+        sqlite3_close(db);
+    }
+
+    void loadLeavesTheFileAlone()
+    {
+        EventStore store(m_dir);
+        const QString path = store.path(EventStore::EventsFile);
+        QVERIFY(store.save(path, sampleRows()));
+        const QByteArray before = readFile(path);
+        const QDateTime mtime = QFileInfo(path).lastModified();
+        QVector<EventRecord> rows;
+        QCOMPARE(store.load(path, rows), EventStore::LoadResult::Loaded);
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(QFileInfo(path).lastModified(), mtime);
+        QCOMPARE(QDir(m_dir).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"zarvo.dat"});
+    }
+
+    void foreignWriterAndWalModeLoad()
+    {
+        QDir().mkpath(m_dir);
+        const QString path = m_dir + QStringLiteral("/zarvo.dat");
+        // Written by the sqlite3 tool in WAL mode, with the WAL checkpointed on close.
+        const QByteArray bytes = sqliteFile(
+            path,
+            QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA user_version=1; %1"
+                           "INSERT INTO events (RowNo, EvName, EvDate) VALUES (5, 'five', '2025-01-31');"
+                           "INSERT INTO events (RowNo, EvName, EvType) VALUES (2, 'two', 6);")
+                .arg(QLatin1String(kSchema)));
+        QCOMPARE(int(bytes.at(18)), 2);
+        EvTable table;
+        int evNum = 0;
+        EventStore(m_dir).LoadEvents(table, evNum);
+        QCOMPARE(evNum, 2);
+        QCOMPARE(table.row(0).EvName, QStringLiteral("two"));
+        QCOMPARE(table.row(0).EvType, int(EvMailMessage));
+        QCOMPARE(table.row(1).EvDate, QDate(2025, 1, 31));
+        QVERIFY(table.row(1).isNull(Field::EvTime));
+        QCOMPARE(readFile(path), bytes);
+        QVERIFY(damagedCopies(m_dir).isEmpty());
+    }
+
+    void damagedFileIsKeptAside_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("empty file") << "empty";
+        QTest::newRow("random bytes") << "random";
+        QTest::newRow("text file") << "text";
+        QTest::newRow("truncated database") << "truncated";
+        QTest::newRow("header only") << "header";
+        QTest::newRow("no events table") << "notable";
+        QTest::newRow("foreign events table") << "foreign";
+        QTest::newRow("events is a view") << "view";
+        QTest::newRow("wrong user_version") << "version";
+        QTest::newRow("bad date text") << "baddate";
+        QTest::newRow("date not a day") << "feb30";
+        QTest::newRow("bad time text") << "badtime";
+        QTest::newRow("text in an integer column") << "textint";
+        QTest::newRow("integer out of range") << "bigint";
+        QTest::newRow("boolean 2") << "bool2";
+        QTest::newRow("real number") << "real";
+        QTest::newRow("blob text") << "blob";
+    }
+    void damagedFileIsKeptAside()
+    {
+        QFETCH(QString, kind);
+        QDir().mkpath(m_dir);
+        const QString path = m_dir + QStringLiteral("/zarvo.dat");
+        const QString scratch = m_dirs->root() + QStringLiteral("/scratch.db");
+        const QString schema = QLatin1String(kSchema);
+        const auto withRow = [&](const QString& insert) {
+            return sqliteFile(scratch, QStringLiteral("PRAGMA user_version=1;") + schema + insert);
+        };
+        QByteArray bytes;
+        if (kind == u"empty") {
+            bytes = QByteArray();
+        } else if (kind == u"random") {
+            QRandomGenerator rng(42);
+            bytes.resize(8192);
+            rng.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        } else if (kind == u"text") {
+            bytes = "this is not a database\n";
+        } else if (kind == u"truncated") {
+            const QByteArray whole = EventStore::encode(makeEventRows(2000, QStringLiteral("T")));
+            bytes = whole.left(whole.size() / 2);
+        } else if (kind == u"header") {
+            bytes = EventStore::encode(makeEventRows(200, QStringLiteral("T"))).left(100);
+        } else if (kind == u"notable") {
+            bytes = sqliteFile(scratch, QStringLiteral("PRAGMA user_version=1; CREATE TABLE other (x);"));
+        } else if (kind == u"foreign") {
+            bytes = sqliteFile(scratch,
+                               QStringLiteral("PRAGMA user_version=1; CREATE TABLE events (id, title, at);"
+                                              "INSERT INTO events VALUES (1, 'x', 'y');"));
+        } else if (kind == u"view") {
+            bytes = sqliteFile(scratch,
+                               QStringLiteral("PRAGMA user_version=1; CREATE TABLE t (x);"
+                                              "CREATE VIEW events AS SELECT 1 AS RowNo, 2 AS EvName, "
+                                              "3 AS EvDate, 4 AS EvTime, 5 AS EvType, 6 AS EvRec, "
+                                              "7 AS EvShutType, 8 AS EvPath, 9 AS EvParam, 1 AS EvURL, "
+                                              "1 AS EvMMAddress, 1 AS EvMMSubj, 1 AS EvCS, 1 AS EvIntBTime, "
+                                              "1 AS EvIntETime, 1 AS EvInterval, 1 AS EvRecMonth;"));
+        } else if (kind == u"version") {
+            bytes = sqliteFile(scratch, QStringLiteral("PRAGMA user_version=2;") + schema);
+        } else if (kind == u"baddate") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvDate) VALUES (1, '31.01.2025');"));
+        } else if (kind == u"feb30") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvDate) VALUES (1, '2025-02-30');"));
+        } else if (kind == u"badtime") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvTime) VALUES (1, '25:00:00');"));
+        } else if (kind == u"textint") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvRec) VALUES (1, 'daily');"));
+        } else if (kind == u"bigint") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvRecMonth) VALUES (1, 4294967296);"));
+        } else if (kind == u"bool2") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvInterval) VALUES (1, 2);"));
+        } else if (kind == u"real") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvType) VALUES (1, 1.5);"));
+        } else if (kind == u"blob") {
+            bytes = withRow(QStringLiteral("INSERT INTO events (RowNo, EvName) VALUES (1, x'00ff');"));
+        }
+        QVERIFY(writeFile(path, bytes));
+
+        EvTable table;
+        table.replaceAll(sampleRows()); // a load of a damaged file leaves the table empty
+        int evNum = 99;
+        EventStore store(m_dir);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "zarvo.dat is not a readable event file .* kept as "
+                                               ".*zarvo\\.dat\\.damaged-\\d{8}-\\d{6}$")));
+        store.LoadEvents(table, evNum);
+        QCOMPARE(table.RecordCount(), 0);
+        QCOMPARE(evNum, 0);
+        QCOMPARE(table.state(), EvTable::State::Browse);
+        QVERIFY(!QFileInfo::exists(path));
+        const QStringList kept = damagedCopies(m_dir);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(readFile(m_dir + QLatin1Char('/') + kept.first()), bytes);
+
+        // The next save writes a fresh file and leaves the damaged copy alone.
+        table.Append();
+        table.setFieldValue(Field::EvName, QStringLiteral("fresh"));
+        QVERIFY(store.SaveEvents(table));
+        QCOMPARE(damagedCopies(m_dir), kept);
+        QVector<EventRecord> rows;
+        QCOMPARE(store.load(path, rows), EventStore::LoadResult::Loaded);
+        QCOMPARE(rows.size(), 1);
+    }
+
+    void damagedCopiesNeverOverwriteEachOther()
+    {
+        EventStore store(m_dir);
+        QDir().mkpath(m_dir);
+        const QString path = store.path(EventStore::EventsFile);
+        QStringList contents;
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray bytes = QByteArray("garbage ") + QByteArray::number(i);
+            contents << QString::fromLatin1(bytes);
+            QVERIFY(writeFile(path, bytes));
+            QVector<EventRecord> rows;
+            QString keptAs;
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("kept as")));
+            QCOMPARE(store.load(path, rows, &keptAs), EventStore::LoadResult::Damaged);
+            QVERIFY(keptAs.startsWith(path + QStringLiteral(".damaged-")));
+        }
+        QStringList found;
+        for (const QString& name : damagedCopies(m_dir))
+            found << QString::fromLatin1(readFile(m_dir + QLatin1Char('/') + name));
+        found.sort();
+        QCOMPARE(found, contents);
+    }
+
+    void missingFileLeavesTableAlone()
+    {
+        EventStore store(m_dir);
+        EvTable table;
+        int evNum = 5;
+        store.LoadEvents(table, evNum);
+        QCOMPARE(evNum, 0);
+        QCOMPARE(table.RecordCount(), 0);
+        QVERIFY(!QFileInfo::exists(m_dir)); // loading creates nothing
+        // No file yet, nothing pending: a save writes an empty table.
+        QVERIFY(store.SaveEvents(table));
+        QVector<EventRecord> rows{EventRecord()};
+        QCOMPARE(store.load(store.path(EventStore::EventsFile), rows), EventStore::LoadResult::Loaded);
+        QVERIFY(rows.isEmpty());
+    }
+
+    void unreadableFileIsNeverReplaced_data()
+    {
+        QTest::addColumn<bool>("directory");
+        QTest::newRow("a folder in its place") << true;
+        QTest::newRow("no read permission") << false;
+    }
+    void unreadableFileIsNeverReplaced()
+    {
+        QFETCH(bool, directory);
+        EventStore store(m_dir);
+        const QString path = store.path(EventStore::EventsFile);
+        QDir().mkpath(m_dir);
+        if (directory) {
+            QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+        } else {
+            if (::geteuid() == 0) QSKIP("root reads every file");
+            QVERIFY(store.save(path, sampleRows()));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        }
+        EvTable table;
+        int evNum = -1;
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("cannot read .*will not be overwritten")));
+        store.LoadEvents(table, evNum);
+        QCOMPARE(evNum, 0);
+        QVERIFY(store.eventsFileProtected());
+        table.Append();
+        table.setFieldValue(Field::EvName, QStringLiteral("would replace"));
+        QVERIFY(!store.SaveEvents(table));
+        QCOMPARE(table.RecordCount(), 1); // posted all the same
+        QVERIFY(damagedCopies(m_dir).isEmpty());
+        if (directory) {
+            QVERIFY(QFileInfo(path).isDir());
+        } else {
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            QVector<EventRecord> rows;
+            QCOMPARE(store.load(path, rows), EventStore::LoadResult::Loaded);
+            QCOMPARE(rows, sampleRows());
+        }
+        // The backup is another matter: it may be written.
+        QVERIFY(store.SaveBackup(table));
+    }
+
+    void unwritableFolderFailsSilently()
+    {
+        // A file where the folder should be: no folder can be made, whoever runs the test.
+        QVERIFY(writeFile(m_dirs->dataHome() + QStringLiteral("/blocker"), "x"));
+        EventStore store(m_dirs->dataHome() + QStringLiteral("/blocker/zarvo"));
+        EvTable table;
+        table.replaceAll(sampleRows());
+        QVERIFY(!store.SaveEvents(table));
+        QVERIFY(!store.SaveBackup(table));
+        QCOMPARE(table.RecordCount(), sampleRows().size());
+    }
+
+    void savesPostThePendingRow()
+    {
+        EventStore store(m_dir);
+        EvTable table;
+        table.replaceAll(sampleRows());
+        table.Append();
+        table.setFieldValue(Field::EvName, QStringLiteral("typed, not posted"));
+        QVERIFY(store.SaveEvents(table));
+        QCOMPARE(table.state(), EvTable::State::Browse);
+        QVector<EventRecord> rows;
+        QCOMPARE(store.load(store.path(EventStore::EventsFile), rows), EventStore::LoadResult::Loaded);
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows.last().EvName, QStringLiteral("typed, not posted"));
+
+        table.First();
+        table.setFieldValue(Field::EvRec, QStringLiteral("9"));
+        QVERIFY(store.SaveBackup(table));
+        QCOMPARE(store.load(store.path(EventStore::BackupFile), rows), EventStore::LoadResult::Loaded);
+        QCOMPARE(rows.first().EvRec, 9);
+    }
+
+    void backupAndRestore()
+    {
+        EventStore store(m_dir);
+        EvTable table;
+        table.replaceAll(sampleRows());
+        QVERIFY(store.SaveEvents(table));
+        const QByteArray eventsFile = readFile(store.path(EventStore::EventsFile));
+        int evNum = table.RecordCount();
+        QVERIFY(store.SaveBackup(table));
+        // What the Properties dialog might do before Cancel.
+        table.Append();
+        table.setFieldValue(Field::EvName, QStringLiteral("added"));
+        table.Post();
+        ++evNum;
+        table.First();
+        table.Delete();
+        --evNum;
+        table.setFieldValue(Field::EvName, QStringLiteral("renamed"));
+        store.RestoreBackup(table, evNum);
+        QCOMPARE(table.rows(), sampleRows());
+        QCOMPARE(evNum, sampleRows().size());
+        QCOMPARE(table.RecNo(), 1);
+        QCOMPARE(table.state(), EvTable::State::Browse);
+        QCOMPARE(readFile(store.path(EventStore::EventsFile)), eventsFile);
+    }
+
+    void emptyTableBackupStaysEmpty()
+    {
+        EventStore store(m_dir);
+        EvTable table;
+        int evNum = 0;
+        store.LoadEvents(table, evNum);
+        QVERIFY(store.SaveBackup(table));
+        table.Append(); // Add pressed, nothing typed, Cancel
+        store.RestoreBackup(table, evNum);
+        QCOMPARE(table.RecordCount(), 0);
+        QCOMPARE(evNum, 0);
+        QCOMPARE(table.state(), EvTable::State::Browse);
+    }
+
+    void restoreWithoutUsableBackupKeepsTable_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("damaged") << "damaged";
+        QTest::newRow("a folder") << "folder";
+    }
+    void restoreWithoutUsableBackupKeepsTable()
+    {
+        QFETCH(QString, kind);
+        EventStore store(m_dir);
+        QDir().mkpath(m_dir);
+        const QString backup = store.path(EventStore::BackupFile);
+        if (kind == u"damaged") {
+            QVERIFY(writeFile(backup, "not a table"));
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("rb.dat is not a readable")));
+        } else if (kind == u"folder") {
+            QVERIFY(QDir().mkpath(backup));
+        }
+        EvTable table;
+        table.replaceAll(sampleRows());
+        table.Last();
+        table.Delete();
+        int evNum = 17;
+        store.RestoreBackup(table, evNum);
+        QCOMPARE(table.RecordCount(), sampleRows().size() - 1);
+        QCOMPARE(evNum, table.RecordCount());
+    }
+
+    void largeTable()
+    {
+        EventStore store(m_dir);
+        EvTable table;
+        table.replaceAll(makeEventRows(10000, QStringLiteral("big")));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(store.SaveEvents(table));
+        const qint64 saveMs = timer.restart();
+        EvTable loaded;
+        int evNum = 0;
+        store.LoadEvents(loaded, evNum);
+        const qint64 loadMs = timer.elapsed();
+        qInfo("10,000 rows: save %lld ms, load %lld ms, %lld bytes", saveMs, loadMs,
+              QFileInfo(store.path(EventStore::EventsFile)).size());
+        QCOMPARE(evNum, 10000);
+        QCOMPARE(loaded.rows(), table.rows());
+    }
+
+    // A save killed at any moment leaves the old table or the new one, never a broken file.
+    void killedWhileSaving()
+    {
+        const QVector<EventRecord> a = makeEventRows(2000, QStringLiteral("A"));
+        const QVector<EventRecord> b = makeEventRows(2100, QStringLiteral("B"));
+        EventStore store(m_dir);
+        const QString path = store.path(EventStore::EventsFile);
+        QRandomGenerator rng(QRandomGenerator::global()->generate());
+        int sawA = 0, sawB = 0;
+        for (int round = 0; round < 20; ++round) {
+            QProcess saver;
+            saver.start(QStringLiteral(ZARVO_EVENTSAVER), {m_dir, QStringLiteral("2000")});
+            QVERIFY2(saver.waitForStarted(10000), qPrintable(saver.errorString()));
+            while (!saver.canReadLine())
+                QVERIFY2(saver.waitForReadyRead(30000), "the saver did not start saving");
+            QTest::qSleep(int(rng.bounded(1, 120)));
+            saver.kill(); // SIGKILL
+            QVERIFY(saver.waitForFinished(10000));
+            QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+
+            QVector<EventRecord> rows;
+            QCOMPARE(store.load(path, rows), EventStore::LoadResult::Loaded);
+            if (rows == a)
+                ++sawA;
+            else if (rows == b)
+                ++sawB;
+            else
+                QFAIL(qPrintable(
+                    QStringLiteral("round %1: %2 rows, neither table").arg(round).arg(rows.size())));
+        }
+        qInfo("after 20 kills: old/new table A %d times, B %d times; files left: %s", sawA, sawB,
+              qPrintable(QDir(m_dir).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(' '))));
+        QVERIFY(damagedCopies(m_dir).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEventStore)
+#include "tst_eventstore.moc"
