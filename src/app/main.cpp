@@ -5,6 +5,8 @@
 #include "platform/XdgPaths.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -38,7 +40,7 @@ int main(int argc, char* argv[])
         return 0; // another copy runs (or the lock cannot be made): leave without a trace
 
     // Before Qt starts any thread, so that the signals reach only the user-interface thread.
-    TerminationSignals::blockInThisThread();
+    TerminationSignals::block();
     choosePlatform();
 
     QApplication app(argc, argv);
@@ -55,6 +57,16 @@ int main(int argc, char* argv[])
         TerminationSignals termination;
         QObject::connect(&termination, &TerminationSignals::terminationRequested, zarForm.get(),
                          &TzarForm::ShutItemClick);
+
+        // For the benchmark: when the message loop starts, and when the alarm goes off.
+        if (qEnvironmentVariableIsSet("ZARVO_TRACE")) {
+            QTimer::singleShot(0, [] {
+                std::fprintf(stderr, "zarvo-trace: loop %lld\n", QDateTime::currentMSecsSinceEpoch());
+            });
+            QObject::connect(&zarForm->alarmClock(), &ClockAlarm::OnAlarm, [] {
+                std::fprintf(stderr, "zarvo-trace: alarm %lld\n", QDateTime::currentMSecsSinceEpoch());
+            });
+        }
 
         status = QApplication::exec();
 

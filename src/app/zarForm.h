@@ -6,6 +6,7 @@
 #include "core/Scheduler.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
+#include "forms/zarNotifForm.h"
 #include "platform/ClockDriver.h"
 #include "platform/QtSoundPlayer.h"
 #include "platform/SystemClock.h"
@@ -15,7 +16,7 @@
 
 namespace zarvo {
 
-class TzarNotifForm;
+
 
 // The main window object: on screen the floating clock, behind it the owner of the program's
 // state for the whole run. The logic lives in the core objects it owns; this class wires them

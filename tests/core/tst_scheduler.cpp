@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <ctime>
+
 using namespace zarvo;
 
 namespace {
@@ -18,6 +20,7 @@ class TestScheduler : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void alarmElements();
     void selection_data();
     void selection();
@@ -41,6 +44,15 @@ private Q_SLOTS:
     void startupMessages();
     void startupMessagesSoundAndOrder();
 };
+
+void TestScheduler::initTestCase()
+{
+    // A zone with both daylight-saving changes, whatever the machine's own zone is.
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    QVERIFY(hasOffsetChange(QDate(2026, 3, 29)));
+    QVERIFY(!hasOffsetChange(QDate(2026, 3, 30)));
+}
 
 void TestScheduler::alarmElements()
 {

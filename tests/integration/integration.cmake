@@ -1,0 +1,4 @@
+# End-to-end tests of the built program; they start their own X server and sound server.
+add_test(NAME e2e_notification COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/e2e_notification.sh)
+set_tests_properties(e2e_notification PROPERTIES LABELS integration TIMEOUT 120 RUN_SERIAL TRUE
+    ENVIRONMENT "ZARVO_BIN=$<TARGET_FILE:zarvo>")
