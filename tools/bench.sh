@@ -5,9 +5,9 @@
 # Runs on the offscreen platform with private XDG folders; needs a build (tools/build.sh).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BIN=$ROOT/build/zarvo
+BIN=${ZARVO_BIN:-$ROOT/build/zarvo}
 RUNS=${RUNS:-5}
-"$ROOT/build/bench/zarvo_bench" 10000
+"${ZARVO_BENCH:-$ROOT/build/bench/zarvo_bench}" 10000
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -58,13 +58,10 @@ int main(int argc, char* argv[])
         QObject::connect(&termination, &TerminationSignals::terminationRequested, zarForm.get(),
                          &TzarForm::ShutItemClick);
 
-        // For the benchmark: when the message loop starts, and when the alarm goes off.
+        // For the benchmark: the moment the message loop starts.
         if (qEnvironmentVariableIsSet("ZARVO_TRACE")) {
             QTimer::singleShot(0, [] {
                 std::fprintf(stderr, "zarvo-trace: loop %lld\n", QDateTime::currentMSecsSinceEpoch());
-            });
-            QObject::connect(&zarForm->alarmClock(), &ClockAlarm::OnAlarm, [] {
-                std::fprintf(stderr, "zarvo-trace: alarm %lld\n", QDateTime::currentMSecsSinceEpoch());
             });
         }
 

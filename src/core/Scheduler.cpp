@@ -26,7 +26,6 @@ Scheduler::Scheduler(const IClock& clock, Settings& settings, EvTable& table, Cl
     : QObject(parent), m_clock(clock), m_settings(settings), m_table(table), m_alarm(alarmClock),
       m_sound(sound), m_host(host), m_actions(actions)
 {
-    connect(&m_alarm, &ClockAlarm::OnAlarm, this, &Scheduler::AlarmClockAlarm);
 }
 
 void Scheduler::SelectNextEvent()

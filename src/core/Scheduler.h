@@ -69,7 +69,7 @@ public:
 
     // Caches the earliest future event and arms the alarm clock for it.
     void SelectNextEvent();
-    // The alarm clock went off.
+    // The alarm clock went off; the owner connects it to the alarm clock's OnAlarm.
     void AlarmClockAlarm();
     // Moves the current row on by its recurrence, or deletes a finished one-off event.
     void ApplyRecurrence();

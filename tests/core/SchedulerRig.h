@@ -33,7 +33,11 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     int mailCount = 0;
     std::function<void()> duringAction; // runs inside a network action, as a nested loop would
 
-    explicit SchedulerRig(const QDateTime& start) { clock.set(start); }
+    explicit SchedulerRig(const QDateTime& start)
+    {
+        clock.set(start);
+        QObject::connect(&alarm, &zarvo::ClockAlarm::OnAlarm, &scheduler, &zarvo::Scheduler::AlarmClockAlarm);
+    }
 
     zarvo::EvTable::RowId add(const QString& name, const QDate& date, const QTime& time, int type = 0,
                              int recDays = 0, int recMonths = 0)
