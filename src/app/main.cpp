@@ -19,15 +19,15 @@ namespace {
 // offered, ask for X11 (XWayland), since Wayland clients may not place their own windows.
 void choosePlatform()
 {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;
     const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (x11 && wayland) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     } else if (!x11 && !wayland) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        std::fprintf(stderr, "zarvo: no display found; running on Qt's offscreen platform, windows are not shown\n");
+        std::fprintf(stderr,
+                     "zarvo: no display found; running on Qt's offscreen platform, windows are not shown\n");
     }
 }
 
@@ -51,8 +51,10 @@ int main(int argc, char* argv[])
     int status = 0;
     try {
         auto zarForm = std::make_unique<TzarForm>(settingsFilePath(), eventsDir());
-        auto notifForm = std::make_unique<TzarNotifForm>(nullptr, [&] { zarForm->RunStartupHooks(); });
-        zarForm->setNotifForm(notifForm.get());
+        auto notifForm = std::make_unique<TzarNotifForm>(nullptr, [&](TzarNotifForm* form) {
+            zarForm->setNotifForm(form); // start-up messages may already need it
+            zarForm->RunStartupHooks();
+        });
 
         TerminationSignals termination;
         QObject::connect(&termination, &TerminationSignals::terminationRequested, zarForm.get(),

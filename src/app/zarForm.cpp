@@ -56,8 +56,7 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, QWidge
     }
     connect(&m_alarmClock, &ClockAlarm::OnAlarm, &m_scheduler, &Scheduler::AlarmClockAlarm);
     connect(&m_dingClock, &ClockAlarm::Ticked, this, [this] {
-        if (isVisible())
-            update();
+        if (isVisible()) update();
     });
     m_alarmDriver.start();
     m_dingDriver.start();
@@ -65,8 +64,7 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, QWidge
 
 TzarForm::~TzarForm()
 {
-    if (!m_saved)
-        SaveWindowSettings();
+    if (!m_saved) SaveWindowSettings();
 }
 
 void TzarForm::applyClockLook()
@@ -87,10 +85,8 @@ void TzarForm::applyClockLook()
     move(m_settings.ClockLeft, m_settings.ClockTop);
     // The window is made on top; a stored "not on top" must hold even if it is never shown,
     // or saving would turn it on behind the user's back.
-    if (!m_settings.ClockOnTop)
-        setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    if (m_settings.ClockVisible)
-        show();
+    if (!m_settings.ClockOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    if (m_settings.ClockVisible) show();
 }
 
 void TzarForm::RunStartupHooks()
@@ -144,8 +140,7 @@ void TzarForm::SaveStickerSettings()
 
 void TzarForm::AddNotification(const QString& line)
 {
-    if (m_notif)
-        m_notif->AddLine(line);
+    if (m_notif) m_notif->AddLine(line);
 }
 
 } // namespace zarvo

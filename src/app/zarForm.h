@@ -16,8 +16,6 @@
 
 namespace zarvo {
 
-
-
 // The main window object: on screen the floating clock, behind it the owner of the program's
 // state for the whole run. The logic lives in the core objects it owns; this class wires them
 // to the windows and to the system.

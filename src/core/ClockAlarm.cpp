@@ -21,8 +21,7 @@ ClockAlarm::ClockAlarm(const IClock& clock, QObject* parent) : QObject(parent), 
 
 void ClockAlarm::setAlarmEnabled(bool on)
 {
-    if (m_enabled == on)
-        return;
+    if (m_enabled == on) return;
     m_enabled = on;
     Q_EMIT armingChanged();
 }
@@ -31,10 +30,17 @@ void ClockAlarm::SetAlarmElement(int element, int value)
 {
     int h = m_time.hour(), m = m_time.minute(), s = m_time.second();
     switch (element) {
-    case 1: h = value; break;
-    case 2: m = value; break;
-    case 3: s = value; break;
-    default: return;
+    case 1:
+        h = value;
+        break;
+    case 2:
+        m = value;
+        break;
+    case 3:
+        s = value;
+        break;
+    default:
+        return;
     }
     if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59)
         throw std::out_of_range("alarm time out of range");
@@ -46,17 +52,20 @@ void ClockAlarm::SetAlarmElement(int element, int value)
 int ClockAlarm::GetAlarmElement(int element) const
 {
     switch (element) {
-    case 1: return m_time.hour();
-    case 2: return m_time.minute();
-    case 3: return m_time.second();
-    default: return 0;
+    case 1:
+        return m_time.hour();
+    case 2:
+        return m_time.minute();
+    case 3:
+        return m_time.second();
+    default:
+        return 0;
     }
 }
 
 void ClockAlarm::Tick()
 {
-    if (m_inAlarm)
-        return;
+    if (m_inAlarm) return;
     const QDateTime now = m_clock.now();
     Q_EMIT Ticked(now);
     check(now);
@@ -64,8 +73,7 @@ void ClockAlarm::Tick()
 
 void ClockAlarm::Check()
 {
-    if (m_inAlarm)
-        return;
+    if (m_inAlarm) return;
     check(m_clock.now());
 }
 
@@ -75,8 +83,7 @@ void ClockAlarm::check(const QDateTime& now)
     // repeated by a daylight-saving change still goes off exactly once.
     const QDateTime due = occurrence(now.date(), m_time);
     if (m_enabled && now >= due && now < endOfMinute(due)) {
-        if (!m_waiting)
-            return;
+        if (!m_waiting) return;
         setWaiting(false);
         m_inAlarm = true;
         try {
@@ -98,20 +105,17 @@ void ClockAlarm::applyRuleW(const QDateTime& now)
 
 void ClockAlarm::setWaiting(bool w)
 {
-    if (m_waiting == w)
-        return;
+    if (m_waiting == w) return;
     m_waiting = w;
     Q_EMIT armingChanged();
 }
 
 QDateTime ClockAlarm::nextAlarmMoment() const
 {
-    if (!m_enabled)
-        return {};
+    if (!m_enabled) return {};
     const QDateTime now = m_clock.now();
     const QDateTime due = occurrence(now.date(), m_time);
-    if (m_waiting && now < endOfMinute(due))
-        return now < due ? due : now;
+    if (m_waiting && now < endOfMinute(due)) return now < due ? due : now;
     // Not again today: the first tick after midnight sets the waiting flag again.
     return occurrence(now.date().addDays(1), m_time);
 }

@@ -25,8 +25,7 @@ QDateTime occurrence(const QDate& date, const QTime& time)
     QDateTime best;
     for (int offset : {before, after}) {
         const QDateTime moment = wall.addSecs(-offset);
-        if (zone.offsetFromUtc(moment) == offset && (!best.isValid() || moment < best))
-            best = moment;
+        if (zone.offsetFromUtc(moment) == offset && (!best.isValid() || moment < best)) best = moment;
     }
     if (!best.isValid()) {
         // The reading falls in a gap: the clock jumped from before it to after it. The first

@@ -30,8 +30,7 @@ Scheduler::Scheduler(const IClock& clock, Settings& settings, EvTable& table, Cl
 
 void Scheduler::SelectNextEvent()
 {
-    if (m_settings.Disable)
-        return;
+    if (m_settings.Disable) return;
     const QDateTime now = m_clock.now();
     const QDate today = now.date();
     const QTime timeOfDay = now.time();
@@ -47,20 +46,16 @@ void Scheduler::SelectNextEvent()
     int chosen = -1;
     for (int i = 0; i < count; ++i) {
         const EventRecord& r = m_table.row(i);
-        if (r.EvType == EvStartupMessage)
-            continue;
+        if (r.EvType == EvStartupMessage) continue;
         bool future = r.EvDate > today || (r.EvDate == today && r.EvTime > timeOfDay);
-        if (future && clockChangesToday && r.EvDate == today)
-            future = occurrence(today, r.EvTime) > now;
-        if (!future)
-            continue;
+        if (future && clockChangesToday && r.EvDate == today) future = occurrence(today, r.EvTime) > now;
+        if (!future) continue;
         if (chosen < 0) {
             chosen = i;
             continue;
         }
         const EventRecord& best = m_table.row(chosen);
-        if (r.EvDate < best.EvDate || (r.EvDate == best.EvDate && r.EvTime < best.EvTime))
-            chosen = i;
+        if (r.EvDate < best.EvDate || (r.EvDate == best.EvDate && r.EvTime < best.EvTime)) chosen = i;
     }
     if (chosen < 0) {
         m_alarm.setAlarmEnabled(false);
@@ -80,13 +75,16 @@ void Scheduler::SelectNextEvent()
         m_next.NextPath = r.EvPath;
         m_next.NextParam = r.EvParam;
         break;
-    case EvOpenURL: m_next.NextPath = r.EvURL; break;
+    case EvOpenURL:
+        m_next.NextPath = r.EvURL;
+        break;
     case EvMailMessage:
         m_next.NextMailAddress = r.EvMMAddress;
         m_next.NextMailSubject = r.EvMMSubj;
         m_next.NextMailBody = r.EvName;
         break;
-    default: break;
+    default:
+        break;
     }
 
     m_alarm.setAlarmEnabled(true);
@@ -97,8 +95,7 @@ void Scheduler::SelectNextEvent()
 
 void Scheduler::AlarmClockAlarm()
 {
-    if (m_settings.Disable)
-        return;
+    if (m_settings.Disable) return;
     if (m_clock.now().date() != m_next.NextDate)
         return; // the alarm goes off every day at its time; only the event's day counts
 
@@ -108,18 +105,14 @@ void Scheduler::AlarmClockAlarm()
     try {
         switch (fired.NextType) {
         case EvNotification:
-            if (m_settings.Sound)
-                PlayEventSound(fired.NextSound);
-            if (m_settings.Show)
-                m_host.AddNotification(fired.NextText);
+            if (m_settings.Sound) PlayEventSound(fired.NextSound);
+            if (m_settings.Show) m_host.AddNotification(fired.NextText);
             break;
         case EvLaunchOpen:
-            if (!fired.NextPath.isEmpty())
-                m_actions.launch(fired.NextPath, fired.NextParam);
+            if (!fired.NextPath.isEmpty()) m_actions.launch(fired.NextPath, fired.NextParam);
             break;
         case EvOpenURL:
-            if (!fired.NextPath.isEmpty())
-                m_actions.openUrl(fired.NextPath);
+            if (!fired.NextPath.isEmpty()) m_actions.openUrl(fired.NextPath);
             break;
         case EvShutdown:
             // The program may be ended at any moment after the request: save first.
@@ -127,20 +120,24 @@ void Scheduler::AlarmClockAlarm()
             m_actions.requestShutdown(fired.NextShutType);
             SelectNextEvent();
             return;
-        case EvTimeSync: m_actions.synchronizeTime(); break;
-        case EvMailMessage: m_actions.sendMail(fired); break;
+        case EvTimeSync:
+            m_actions.synchronizeTime();
+            break;
+        case EvMailMessage:
+            m_actions.sendMail(fired);
+            break;
         case EvCheckMailbox:
             NewMailCount = 0;
             NewMailCount = m_actions.checkMailbox();
             if (NewMailCount != 0) {
-                if (m_settings.Sound)
-                    PlayEventSound(fired.NextSound);
+                if (m_settings.Sound) PlayEventSound(fired.NextSound);
                 if (m_settings.Show)
                     m_host.AddNotification(fired.NextText + QStringLiteral(" New messages:") +
                                            QString::number(NewMailCount));
             }
             break;
-        default: break;
+        default:
+            break;
         }
     } catch (...) {
         // A failed action counts as done: the event still moves on.
@@ -152,8 +149,7 @@ void Scheduler::AlarmClockAlarm()
 void Scheduler::finishFiring(const NextEventCache& fired)
 {
     // The row may have moved or gone while the event ran (the Properties dialog edits live).
-    if (m_table.LocateId(fired.NextRowId))
-        ApplyRecurrence();
+    if (m_table.LocateId(fired.NextRowId)) ApplyRecurrence();
     m_table.CheckBrowseMode();
     m_host.SaveParameters();
     m_host.SaveEvents();
@@ -164,15 +160,13 @@ void Scheduler::ApplyRecurrence()
 {
     const EventRecord& r = m_table.current();
     if (r.EvRec == 0 && r.EvRecMonth == 0) {
-        if (m_settings.DeleteEvents)
-            DeleteCurrentEvent();
+        if (m_settings.DeleteEvents) DeleteCurrentEvent();
         return;
     }
     const QDate next = r.EvRec != 0 ? r.EvDate.addDays(r.EvRec) : AddMonths(r.EvDate, r.EvRecMonth);
     // A period so large that the date leaves the calendar leaves the event where it is rather
     // than storing a date no file could hold.
-    if (!next.isValid() || next.year() < 1 || next.year() > 9999)
-        return;
+    if (!next.isValid() || next.year() < 1 || next.year() > 9999) return;
     m_table.setFieldValue(Field::EvDate, next);
 }
 
@@ -191,8 +185,7 @@ void Scheduler::DeleteCurrentEvent()
 
 void Scheduler::RunStartupMessages()
 {
-    if (m_table.RecordCount() == 0)
-        return;
+    if (m_table.RecordCount() == 0) return;
     const QDateTime now = m_clock.now();
     const QDate today = now.date();
     const QTime timeOfDay = now.time();
@@ -209,15 +202,12 @@ void Scheduler::RunStartupMessages()
         if (due || windowPassed) {
             m_table.LocateId(m_table.rowId(i));
             if (due) {
-                if (m_settings.Show)
-                    m_host.AddNotification(r.EvName);
-                if (m_settings.Sound && first)
-                    m_sound.play(m_settings.SoundFile);
+                if (m_settings.Show) m_host.AddNotification(r.EvName);
+                if (m_settings.Sound && first) m_sound.play(m_settings.SoundFile);
             }
             const int before = m_table.RecordCount();
             ApplyRecurrence();
-            if (due)
-                first = false;
+            if (due) first = false;
             if (m_table.RecordCount() < before)
                 continue; // deleted: the row that followed it now has this position
         }
@@ -228,8 +218,7 @@ void Scheduler::RunStartupMessages()
 
 void Scheduler::PlayEventSound(const QString& eventSound)
 {
-    if (!m_settings.Sound)
-        return;
+    if (!m_settings.Sound) return;
     m_sound.play(eventSound.isEmpty() ? m_settings.SoundFile : eventSound);
 }
 

@@ -24,8 +24,8 @@ struct NextEventCache
     QString NextMailBody;
     int NextType = 0;
     int NextShutType = 0;
-    int NextRow = 0;               // 1-based position when it was chosen
-    EvTable::RowId NextRowId = 0;  // the row itself, whatever happens to the rows before it
+    int NextRow = 0;              // 1-based position when it was chosen
+    EvTable::RowId NextRowId = 0; // the row itself, whatever happens to the rows before it
 };
 
 // What the scheduler needs from the program around it.

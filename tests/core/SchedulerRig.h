@@ -21,9 +21,9 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     zarvo::ClockAlarm alarm{clock};
     zarvo::Scheduler scheduler{clock, settings, table, alarm, *this, *this, *this};
 
-    QStringList lines;     // notifications window
-    QStringList sounds;    // what was played
-    QStringList actions;   // other event actions, as "kind:argument"
+    QStringList lines;                                // notifications window
+    QStringList sounds;                               // what was played
+    QStringList actions;                              // other event actions, as "kind:argument"
     QVector<QVector<zarvo::EventRecord>> savedTables; // the table at every SaveEvents
     int parameterSaves = 0;
     int windowSaves = 0;
@@ -40,7 +40,7 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     }
 
     zarvo::EvTable::RowId add(const QString& name, const QDate& date, const QTime& time, int type = 0,
-                             int recDays = 0, int recMonths = 0)
+                              int recDays = 0, int recMonths = 0)
     {
         table.Append();
         table.setFieldValue(zarvo::Field::EvName, name);
@@ -57,8 +57,7 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     int indexOf(const QString& name) const
     {
         for (int i = 0; i < table.RecordCount(); ++i)
-            if (table.row(i).EvName == name)
-                return i;
+            if (table.row(i).EvName == name) return i;
         return -1;
     }
     QDate dateOf(const QString& name) const { return table.row(indexOf(name)).EvDate; }
@@ -68,11 +67,9 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
         while (clock.now() < end) {
             QDateTime step = end;
             const QDateTime due = alarm.nextAlarmMoment();
-            if (due.isValid() && due > clock.now() && due < step)
-                step = due;
+            if (due.isValid() && due > clock.now() && due < step) step = due;
             const QDateTime midnight = QDateTime(clock.now().date().addDays(1), QTime(0, 0, 0, 100));
-            if (midnight < step)
-                step = midnight;
+            if (midnight < step) step = midnight;
             clock.set(step);
             alarm.Tick();
         }
@@ -88,18 +85,20 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     void NoEventsState() override { ++noEventsCalls; }
 
     // EventActions
-    void launch(const QString& path, const QString& params) override { actions << "launch:" + path + " " + params; }
+    void launch(const QString& path, const QString& params) override
+    {
+        actions << "launch:" + path + " " + params;
+    }
     void openUrl(const QString& url) override { actions << "url:" + url; }
     void requestShutdown(int type) override
     {
-        actions << "shutdown:" + QString::number(type) + " saved-date:" +
-                       savedTables.last().at(0).EvDate.toString(Qt::ISODate);
+        actions << "shutdown:" + QString::number(type) +
+                       " saved-date:" + savedTables.last().at(0).EvDate.toString(Qt::ISODate);
     }
     int checkMailbox() override
     {
         actions << QStringLiteral("mailbox");
-        if (duringAction)
-            duringAction();
+        if (duringAction) duringAction();
         return mailCount;
     }
 

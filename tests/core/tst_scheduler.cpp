@@ -81,22 +81,24 @@ void TestScheduler::selection_data()
 {
     QTest::addColumn<QStringList>("rows"); // "name|date offset days|hh:mm:ss|type"
     QTest::addColumn<QTime>("now");
-    QTest::addColumn<QString>("chosen");   // empty: alarm off
+    QTest::addColumn<QString>("chosen"); // empty: alarm off
     QTest::addColumn<QTime>("alarmTime");
 
     QTest::newRow("empty table") << QStringList{} << QTime(12, 0) << QString() << QTime();
     QTest::newRow("only start-up messages")
         << QStringList{"s|0|13:00:00|4", "t|1|09:00:00|4"} << QTime(12, 0) << QString() << QTime();
-    QTest::newRow("exactly now is not the future")
-        << QStringList{"now|0|12:00:00|0", "later|0|12:00:01|0"} << QTime(12, 0) << "later" << QTime(12, 0, 1);
+    QTest::newRow("exactly now is not the future") << QStringList{"now|0|12:00:00|0", "later|0|12:00:01|0"}
+                                                   << QTime(12, 0) << "later" << QTime(12, 0, 1);
     QTest::newRow("tie goes to the first row")
         << QStringList{"a|0|15:00:00|0", "b|0|15:00:00|0"} << QTime(12, 0) << "a" << QTime(15, 0);
     QTest::newRow("earliest date before earliest time")
         << QStringList{"late|2|01:00:00|0", "soon|1|23:00:00|0"} << QTime(12, 0) << "soon" << QTime(23, 0);
     QTest::newRow("tomorrow at an earlier time of day")
-        << QStringList{"past|0|11:00:00|0", "tomorrow|1|08:00:00|1"} << QTime(12, 0) << "tomorrow" << QTime(8, 0);
+        << QStringList{"past|0|11:00:00|0", "tomorrow|1|08:00:00|1"} << QTime(12, 0) << "tomorrow"
+        << QTime(8, 0);
     QTest::newRow("past events are never chosen")
-        << QStringList{"yesterday|-1|13:00:00|0", "earlier|0|11:59:59|0"} << QTime(12, 0) << QString() << QTime();
+        << QStringList{"yesterday|-1|13:00:00|0", "earlier|0|11:59:59|0"} << QTime(12, 0) << QString()
+        << QTime();
     QTest::newRow("milliseconds count")
         << QStringList{"a|0|12:00:00|0"} << QTime(11, 59, 59, 999) << "a" << QTime(12, 0);
     QTest::newRow("midnight tomorrow")
@@ -121,8 +123,7 @@ void TestScheduler::selection()
     rig.scheduler.SelectNextEvent();
 
     QCOMPARE(rig.alarm.AlarmEnabled(), !chosen.isEmpty());
-    if (chosen.isEmpty())
-        return;
+    if (chosen.isEmpty()) return;
     const int index = rig.indexOf(chosen);
     const EventRecord& r = rig.table.row(index);
     QCOMPARE(rig.scheduler.next().NextRow, index + 1);
@@ -162,14 +163,15 @@ void TestScheduler::dailyEventFiresEveryDayAndMovesOn()
     SchedulerRig rig(at(1996, 2, 27, 8, 0));
     rig.add("Daily", QDate(1996, 2, 27), QTime(9, 0), EvNotification, 1);
     rig.add("Monthly", QDate(1996, 1, 31), QTime(10, 0), EvNotification, 0, 1); // spent: in the past
-    rig.add("Both", QDate(1996, 2, 28), QTime(11, 0), EvNotification, 3, 2);     // days win
+    rig.add("Both", QDate(1996, 2, 28), QTime(11, 0), EvNotification, 3, 2);    // days win
     rig.settings.SoundFile = "/sounds/default.wav";
     rig.scheduler.SelectNextEvent();
 
     rig.runTo(at(1996, 3, 1, 12, 0));
-    QCOMPARE(rig.lines, (QStringList{"Daily - " + longTimeText(QTime(9, 0)), "Daily - " + longTimeText(QTime(9, 0)),
-                                     "Both - " + longTimeText(QTime(11, 0)), "Daily - " + longTimeText(QTime(9, 0)),
-                                     "Daily - " + longTimeText(QTime(9, 0))}));
+    QCOMPARE(rig.lines,
+             (QStringList{"Daily - " + longTimeText(QTime(9, 0)), "Daily - " + longTimeText(QTime(9, 0)),
+                          "Both - " + longTimeText(QTime(11, 0)), "Daily - " + longTimeText(QTime(9, 0)),
+                          "Daily - " + longTimeText(QTime(9, 0))}));
     QCOMPARE(rig.dateOf("Daily"), QDate(1996, 3, 2)); // through 29 February
     QCOMPARE(rig.dateOf("Both"), QDate(1996, 3, 2));
     QCOMPARE(rig.dateOf("Monthly"), QDate(1996, 1, 31)); // passed over, never advanced
@@ -379,8 +381,7 @@ void TestScheduler::springForwardGapFiresOnceAfterTheGap()
     rig.scheduler.SelectNextEvent();
     QDateTime firedAt;
     connect(&rig.alarm, &ClockAlarm::OnAlarm, [&] {
-        if (!firedAt.isValid())
-            firedAt = rig.clock.now();
+        if (!firedAt.isValid()) firedAt = rig.clock.now();
     });
     rig.runTo(at(2026, 3, 29, 4, 0));
     QCOMPARE(firedAt, at(2026, 3, 29, 3, 0));
@@ -445,17 +446,24 @@ void TestScheduler::startupMessages_data()
 
     const QTime nine(9, 0), five(17, 0);
     QTest::newRow("no window") << false << nine << five << QTime(3, 0) << 1 << false << true << "advanced";
-    QTest::newRow("before the window") << true << nine << five << QTime(8, 30) << 1 << false << false << "unchanged";
+    QTest::newRow("before the window")
+        << true << nine << five << QTime(8, 30) << 1 << false << false << "unchanged";
     QTest::newRow("inside") << true << nine << five << QTime(9, 15) << 1 << false << true << "advanced";
     QTest::newRow("end included") << true << nine << five << five << 1 << false << true << "advanced";
-    QTest::newRow("after, recurring") << true << nine << five << QTime(18, 0) << 1 << false << false << "advanced";
-    QTest::newRow("after, one-off deleted") << true << nine << five << QTime(18, 0) << 0 << true << false << "deleted";
-    QTest::newRow("after, one-off kept") << true << nine << five << QTime(18, 0) << 0 << false << false << "unchanged";
-    QTest::newRow("shown one-off deleted") << false << nine << five << QTime(10, 0) << 0 << true << true << "deleted";
+    QTest::newRow("after, recurring")
+        << true << nine << five << QTime(18, 0) << 1 << false << false << "advanced";
+    QTest::newRow("after, one-off deleted")
+        << true << nine << five << QTime(18, 0) << 0 << true << false << "deleted";
+    QTest::newRow("after, one-off kept")
+        << true << nine << five << QTime(18, 0) << 0 << false << false << "unchanged";
+    QTest::newRow("shown one-off deleted")
+        << false << nine << five << QTime(10, 0) << 0 << true << true << "deleted";
     const QTime ten(22, 0), two(2, 0);
-    QTest::newRow("22-02 at 01:00") << true << ten << two << QTime(1, 0) << 1 << false << false << "unchanged";
+    QTest::newRow("22-02 at 01:00") << true << ten << two << QTime(1, 0) << 1 << false << false
+                                    << "unchanged";
     QTest::newRow("22-02 at 03:00") << true << ten << two << QTime(3, 0) << 1 << false << false << "advanced";
-    QTest::newRow("22-02 at 23:00") << true << ten << two << QTime(23, 0) << 1 << false << false << "advanced";
+    QTest::newRow("22-02 at 23:00") << true << ten << two << QTime(23, 0) << 1 << false << false
+                                    << "advanced";
 }
 
 void TestScheduler::startupMessages()

@@ -28,7 +28,7 @@ SOUND="$RIG_DIR/beep.wav"
 sox -n -b 16 -r 22050 -c 1 "$SOUND" synth 0.8 sine 880 vol 0.5
 
 # A daily notification a few seconds from now, with its own sound.
-due=$(( $(date +%s) + 5 ))
+due=$(( $(date +%s) + 7 ))
 day=$(date -d "@$due" +%F) time=$(date -d "@$due" +%T) next=$(date -d "$(date -d "@$due" +%F) + 1 day" +%F)
 sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
 PRAGMA user_version = 1;
@@ -39,10 +39,21 @@ INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvCS, EvRecMon
   VALUES (1, 'Stand up', '$day', '$time', 0, 1, '$SOUND', 0);
 SQL
 
+# A start-up message due today is shown as the program starts.
+sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" \
+    "INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec) VALUES (2, 'Good morning', '$(date +%F)', '00:00:00', 4, 1)"
+"$BIN" >"$RIG_DIR/zarvo.log" 2>&1 &
+pid=$!
+timeout 3 xdotool search --sync --onlyvisible --name '^Notifications$' >/dev/null ||
+    fail "the start-up message was not shown"
+kill -TERM "$pid"; wait "$pid" || fail "exit status $? after SIGTERM"
+sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" "DELETE FROM events WHERE RowNo = 2"
+
 "$BIN" >"$RIG_DIR/zarvo.log" 2>&1 &
 pid=$!
 sleep 0.5
 kill -0 "$pid" 2>/dev/null || fail "the program did not keep running"
+xdotool search --onlyvisible --name '^Notifications$' >/dev/null && fail "a window showed before the event"
 
 # A second copy leaves at once with 0 and shows nothing.
 start=$(date +%s%N)

@@ -1,0 +1,8 @@
+zarvo_add_test(tst_singleinstance SOURCES platform/tst_singleinstance.cpp LIBS zarvo_platform)
+zarvo_add_test(tst_wallclocktimer SOURCES platform/tst_wallclocktimer.cpp LIBS zarvo_platform)
+zarvo_add_test(tst_clockdriver SOURCES platform/tst_clockdriver.cpp LIBS zarvo_platform)
+zarvo_add_test(tst_terminationsignals SOURCES platform/tst_terminationsignals.cpp LIBS zarvo_platform)
+zarvo_add_test(tst_xdgpaths SOURCES platform/tst_xdgpaths.cpp LIBS zarvo_platform)
+# Without a sound server it checks only that the queue runs dry; with tools/rigs/sound.sh
+# running (its env exported) it also checks what gets played.
+zarvo_add_test(tst_qtsoundplayer SOURCES platform/tst_qtsoundplayer.cpp LIBS zarvo_platform)
