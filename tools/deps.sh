@@ -10,7 +10,15 @@ packages=(
     # run: sound through PulseAudio/PipeWire, fonts
     pulseaudio-utils fonts-dejavu-core
     # tests: X server, sound server with a null sink, tools to look at windows and sound
-    xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3
+    xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3 e2fsprogs
+    # tests: a window manager and a panel with a tray; clocks that run elsewhere
+    xfwm4 tint2 libfaketime faketime
+    # tests: private D-Bus buses with mocked system services
+    dbus dbus-daemon libglib2.0-bin python3-dbusmock
+    # tests: real servers on 127.0.0.1 (POP3, SMTP, the time protocol) and their clients
+    dovecot-core dovecot-pop3d python3-aiosmtpd xinetd rdate curl
+    # the spoken-time recordings are made from a speech synthesizer (tools/make_recordings.sh)
+    espeak-ng
 )
 [ "${1:-}" = "--list" ] && { printf '%s\n' "${packages[@]}"; exit 0; }
 

@@ -1,0 +1,1 @@
+# More app sources: target_sources(zarvo_app PRIVATE ...)

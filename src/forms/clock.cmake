@@ -1,0 +1,1 @@
+# target_sources(zarvo_forms PRIVATE ...)

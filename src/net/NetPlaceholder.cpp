@@ -1,0 +1,1 @@
+// The network clients come here.

@@ -1,0 +1,1 @@
+# System actions: target_sources(zarvo_platform PRIVATE ...)

@@ -1,0 +1,1 @@
+# tests: filled in by the unit's author
