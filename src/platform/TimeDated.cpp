@@ -1,0 +1,1 @@
+// Setting the system clock through the time-and-date service comes here.
