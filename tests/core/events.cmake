@@ -1,4 +1,4 @@
-# Event record, event table and event files (Part 1.3).
+# Event record, event table and event files.
 zarvo_add_test(tst_eventrecord SOURCES core/tst_eventrecord.cpp LIBS zarvo_core)
 zarvo_add_test(tst_evtable SOURCES core/tst_evtable.cpp LIBS zarvo_core)
 

@@ -115,8 +115,8 @@ void TestScheduler::selection()
     QFETCH(QTime, alarmTime);
 
     SchedulerRig rig(QDateTime(Today, now));
-    for (const QString& spec : rows) {
-        const QStringList f = spec.split('|');
+    for (const QString& line : rows) {
+        const QStringList f = line.split('|');
         rig.add(f[0], Today.addDays(f[1].toInt()), QTime::fromString(f[2], Qt::ISODate), f[3].toInt());
     }
     rig.alarm.setAlarmEnabled(true); // must be switched off when nothing is chosen

@@ -40,10 +40,10 @@ void WallClockTimer::armAt(const QDateTime& moment)
         moment.isValid() ? moment.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch() + kIdleAheadMs;
     // A zero value would disarm the timer; any moment at or before the epoch is simply past.
     if (ms <= 0) ms = 1;
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(ms / 1000);
-    spec.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-    ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+    itimerspec when{};
+    when.it_value.tv_sec = static_cast<time_t>(ms / 1000);
+    when.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &when, nullptr);
 }
 
 void WallClockTimer::onReadable()
