@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClockAlarm.h"
 #include "Clock.h"
+#include "ClockAlarm.h"
 #include "Settings.h"
 #include "SoundPlayer.h"
 
@@ -29,10 +29,18 @@ public:
     // The hour's sound file once per hour of the 12-hour clock, one after another.
     void StrikeHour(int hour);
 
-    // 0 quarter (:15 or :45), 1 half hour (:30), 2 full hour (:00).
-    int ChimeKind = 0;
+    // The values of ChimeKind.
+    static constexpr int KindQuarter = 0; // :15 or :45
+    static constexpr int KindHalf = 1;    // :30
+    static constexpr int KindHour = 2;    // :00
+
+    // The kind of the armed chime; written only together with an arming.
+    int ChimeKind = KindQuarter;
 
 private:
+    bool enabled(int kind) const;
+    void playFile(const QString& file);
+
     const IClock& m_clock;
     const Settings& m_settings;
     ClockAlarm& m_ding;
