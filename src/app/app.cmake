@@ -1,1 +1,7 @@
-# More app sources: target_sources(zarvo_app PRIVATE ...)
+# The clock window's and the tray's handlers, and the two menus.
+target_sources(zarvo_app PRIVATE
+    zarFormClock.cpp zarFormTray.cpp
+    AppActions.h AppActions.cpp
+    ClockMenu.h ClockMenu.cpp
+    TrayMenu.h TrayMenu.cpp
+)

@@ -1,5 +1,7 @@
 #include "app/zarForm.h"
+#include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
+#include "forms/zarStickerForm.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XdgPaths.h"
@@ -55,6 +57,11 @@ int main(int argc, char* argv[])
             zarForm->setNotifForm(form); // start-up messages may already need it
             zarForm->RunStartupHooks();
         });
+        auto stickerForm = std::make_unique<TStickerForm>(zarForm->settings(), zarForm->settingsStore());
+        zarForm->setStickerForm(stickerForm.get());
+        auto calForm = std::make_unique<TzarCalForm>(zarForm->settings(), zarForm->settingsStore(),
+                                                     QDate::currentDate());
+        zarForm->setCalForm(calForm.get());
 
         TerminationSignals termination;
         QObject::connect(&termination, &TerminationSignals::terminationRequested, zarForm.get(),
@@ -69,9 +76,10 @@ int main(int argc, char* argv[])
 
         status = QApplication::exec();
 
-        // The windows go in this order: the sticker writes its settings, then the main window
-        // writes the window settings.
-        zarForm->SaveStickerSettings();
+        // The windows go in this order: the sticker writes its settings as it goes, then the
+        // main window writes the window settings.
+        stickerForm.reset();
+        calForm.reset();
         notifForm.reset();
         zarForm.reset();
     } catch (const std::exception& e) {

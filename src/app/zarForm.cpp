@@ -1,23 +1,22 @@
 #include "zarForm.h"
 
+#include "forms/CommonDialogs.h"
+#include "forms/DingClock.h"
+#include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
+#include "forms/zarStickerForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMessageBox>
-#include <QPainter>
+#include <QScreen>
 
 #include <cstdio>
 
 namespace zarvo {
 
 namespace {
-
-QColor fromStoredColor(int c)
-{
-    // Stored as red + 256 x green + 65536 x blue.
-    return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);
-}
 
 void showRegistryError()
 {
@@ -31,19 +30,27 @@ void showRegistryError()
 
 } // namespace
 
-TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, QWidget* parent)
+TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMenu::TrayProbe trayProbe,
+                   QWidget* parent)
+    // A tool window keeps the clock off the task bar, also after it is hidden and shown again.
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_settingsStore(settingsFile, showRegistryError), m_eventStore(eventsDir), m_alarmClock(m_clock),
-      m_dingClock(m_clock),
+      m_dingClock(m_clock), m_actions(m_settings, m_clock),
       m_scheduler(m_clock, m_settings, m_table, m_alarmClock, m_sound, *this, m_actions),
-      m_alarmDriver(m_alarmClock), m_dingDriver(m_dingClock)
+      m_chimes(m_clock, m_settings, m_dingClock, m_sound), m_alarmDriver(m_alarmClock),
+      m_dingDriver(m_dingClock), m_tray(std::move(trayProbe))
 {
     setWindowTitle(QStringLiteral("Zarvo!"));
     move(-500, -500);
+    m_ding = new DingClock(this);
+    m_ding->move(0, 0);
 
     m_settingsStore.LoadSettings(m_settings);
     m_eventStore.LoadEvents(m_table, m_settings.EvNum);
 
+    connectMenus();
+    applyCaptions();
+    m_tray.showIconFor(m_settings.Disable);
     applyClockLook();
     m_table.setAllowedChars(Field::EvRec, QStringLiteral("0123456789"));
     m_table.setAllowedChars(Field::EvRecMonth, QStringLiteral("0123456789"));
@@ -55,62 +62,151 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, QWidge
         });
     }
     connect(&m_alarmClock, &ClockAlarm::OnAlarm, &m_scheduler, &Scheduler::AlarmClockAlarm);
-    connect(&m_dingClock, &ClockAlarm::Ticked, this, [this] {
-        if (isVisible()) update();
-    });
+    connect(&m_dingClock, &ClockAlarm::OnAlarm, &m_chimes, &Chimes::DingClockAlarm);
+    connect(&m_dingClock, &ClockAlarm::Ticked, m_ding, &DingClock::tick);
+    connect(m_ding, &DingClock::OnGetTime, this, &TzarForm::DingClockGetTime);
+    m_ding->tick(m_clock.now());
     m_alarmDriver.start();
     m_dingDriver.start();
 }
 
 TzarForm::~TzarForm()
 {
-    if (!m_saved) SaveWindowSettings();
+    SaveWindowSettings();
+}
+
+void TzarForm::connectMenus()
+{
+    connect(m_clockMenu.HideItem, &QAction::triggered, this, &TzarForm::HideItemClick);
+    connect(m_clockMenu.OnTopItem, &QAction::triggered, this, &TzarForm::OnTopItemClick);
+    connect(m_clockMenu.SecItem, &QAction::triggered, this, &TzarForm::SecItemClick);
+    connect(m_clockMenu.FontItem, &QAction::triggered, this, &TzarForm::FontItemClick);
+    connect(m_clockMenu.ColorItem, &QAction::triggered, this, &TzarForm::ColorItemClick);
+    connect(m_clockMenu.menu(), &QMenu::aboutToShow, this, &TzarForm::ClockPopupMenuPopup);
+
+    connect(m_tray.PropItem, &QAction::triggered, this, &TzarForm::PropItemClick);
+    connect(m_tray.WizItem, &QAction::triggered, this, &TzarForm::WizItemClick);
+    connect(m_tray.ClockItem, &QAction::triggered, this, &TzarForm::ClockItemClick);
+    connect(m_tray.StickItem, &QAction::triggered, this, &TzarForm::StickItemClick);
+    connect(m_tray.CalItem, &QAction::triggered, this, &TzarForm::CalItemClick);
+    connect(m_tray.HelpItem, &QAction::triggered, this, &TzarForm::HelpItemClick);
+    connect(m_tray.AboutItem, &QAction::triggered, this, &TzarForm::AboutItemClick);
+    connect(m_tray.DisItem, &QAction::triggered, this, &TzarForm::DisItemClick);
+    connect(m_tray.ShutItem, &QAction::triggered, this, &TzarForm::ShutItemClick);
+    connect(&m_tray, &TrayMenu::iconDoubleClicked, this, &TzarForm::PropItemClick);
+    connect(&m_tray, &TrayMenu::trayAppeared, this, [this] { useFloatingMenu(false); });
+}
+
+void TzarForm::applyCaptions()
+{
+    m_tray.ClockItem->setText(m_settings.ClockVisible ? QStringLiteral("Hide &clock")
+                                                      : QStringLiteral("Show &clock"));
+    m_clockMenu.SecItem->setText(m_settings.SecVisible ? QStringLiteral("Hide &seconds")
+                                                       : QStringLiteral("Show &seconds"));
+    m_tray.StickItem->setText(m_settings.ShowSticker ? QStringLiteral("Hide stick&er")
+                                                     : QStringLiteral("Show stick&er"));
+    m_tray.DisItem->setText(m_settings.Disable ? QStringLiteral("&Enable") : QStringLiteral("&Disable"));
+    m_tray.CalItem->setText(m_settings.CalVis ? QStringLiteral("Hide calen&dar")
+                                              : QStringLiteral("Show calen&dar"));
 }
 
 void TzarForm::applyClockLook()
 {
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, fromStoredColor(m_settings.ClockColor));
-    pal.setColor(QPalette::WindowText, fromStoredColor(m_settings.ClockFColor));
+    pal.setColor(QPalette::Window, colorFromStored(m_settings.ClockColor));
     setPalette(pal);
     setAutoFillBackground(true);
+    m_ding->setTextColor(colorFromStored(m_settings.ClockFColor));
     QFont f(m_settings.ClockFName);
-    f.setPointSize(qMax(1, m_settings.ClockFSize));
+    f.setPointSize(clockFontSize());
     f.setBold(m_settings.ClockFB);
     f.setItalic(m_settings.ClockFI);
     f.setUnderline(m_settings.ClockFU);
     f.setStrikeOut(m_settings.ClockFS);
-    setFont(f);
-    setFixedSize(m_settings.ClockFSize * (m_settings.SecVisible ? 7 : 5), m_settings.ClockFSize + 4);
+    m_ding->setFont(f);
+    m_ding->setSecondsVisible(m_settings.SecVisible);
+    sizeClock();
     move(m_settings.ClockLeft, m_settings.ClockTop);
+    keepOnScreen();
     // The window is made on top; a stored "not on top" must hold even if it is never shown,
     // or saving would turn it on behind the user's back.
     if (!m_settings.ClockOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    if (m_settings.ClockVisible) show();
+    // Without a tray the clock is the only way to reach the program, so it is shown whatever
+    // was stored.
+    useFloatingMenu(!m_tray.trayAvailable());
+    if (m_settings.ClockVisible || !m_tray.trayAvailable()) show();
+}
+
+int TzarForm::clockFontSize() const
+{
+    // The size is also a pixel count for the window; a damaged value must not make a window
+    // the display cannot hold.
+    return qBound(1, m_settings.ClockFSize, 500);
+}
+
+void TzarForm::sizeClock()
+{
+    const int size = clockFontSize();
+    m_ding->resize(size * (m_settings.SecVisible ? 7 : 5), size + 4);
+    setFixedSize(m_ding->size());
+}
+
+void TzarForm::keepOnScreen()
+{
+    const QRect r = frameGeometry();
+    const auto screens = QGuiApplication::screens();
+    for (const QScreen* s : screens) {
+        if (s->geometry().intersects(r)) return;
+    }
+    // A position saved on a screen that is gone: bring the clock back where it can be seen.
+    if (const QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().topLeft());
+}
+
+void TzarForm::useFloatingMenu(bool noTray)
+{
+    if (noTray) {
+        m_clockMenu.setBorrowedItems(m_tray.items());
+    } else {
+        m_clockMenu.dropBorrowedItems();
+    }
+    // Hiding the clock while there is no tray would leave nothing to bring the program back.
+    m_clockMenu.HideItem->setEnabled(!noTray);
+    m_tray.ClockItem->setEnabled(!noTray);
+    if (noTray) m_tray.ClockItem->setText(QStringLiteral("Hide &clock")); // it is shown
+}
+
+void TzarForm::setStickerForm(TStickerForm* form)
+{
+    m_sticker = form;
+    connect(form, &TStickerForm::hiddenByUser, this,
+            [this] { m_tray.StickItem->setText(QStringLiteral("Show stick&er")); });
+    // The Properties dialog's sticker text box follows the note's font and colour.
+    connect(form, &TStickerForm::styleChanged, this, [this] {
+        if (!m_cfg || !m_sticker)
+            return;
+        m_cfg->setStickerFont(m_sticker->textFont());
+        m_cfg->setStickerFontColor(m_sticker->textColor());
+        m_cfg->setStickerColor(m_sticker->backgroundColor());
+    });
+}
+
+void TzarForm::setCalForm(TzarCalForm* form)
+{
+    m_cal = form;
 }
 
 void TzarForm::RunStartupHooks()
 {
     m_scheduler.RunStartupMessages();
     m_scheduler.SelectNextEvent();
-}
-
-void TzarForm::ShutItemClick()
-{
-    close();
+    m_chimes.zarCheckDing();
 }
 
 void TzarForm::closeEvent(QCloseEvent* e)
 {
     e->accept();
-    QApplication::quit();
-}
-
-void TzarForm::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    const QString format = m_settings.SecVisible ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
-    p.drawText(rect(), Qt::AlignCenter, m_clock.now().toString(format));
+    // Every loop ends, also that of a modal box still open: it ends as cancelled.
+    QCoreApplication::exit(0);
 }
 
 void TzarForm::SaveParameters()
@@ -128,14 +224,9 @@ void TzarForm::SaveWindowSettings()
     // The clock window's own state is what counts, not what was loaded.
     m_settings.ClockLeft = pos().x();
     m_settings.ClockTop = pos().y();
-    m_settings.ClockOnTop = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    m_settings.ClockFName = font().family();
+    m_settings.ClockOnTop = onTop();
+    m_settings.ClockFName = m_ding->font().family();
     m_settingsStore.SaveWindowSettings(m_settings);
-}
-
-void TzarForm::SaveStickerSettings()
-{
-    m_settingsStore.SaveStickerSettings(m_settings);
 }
 
 void TzarForm::AddNotification(const QString& line)

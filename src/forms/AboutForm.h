@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/SystemInfo.h"
+
 #include <QDialog>
+
+class QLabel;
 
 namespace zarvo {
 
@@ -10,6 +14,18 @@ class TAboutForm : public QDialog
     Q_OBJECT
 public:
     explicit TAboutForm(QWidget* parent = nullptr);
+    // With the machine's answers given, so the lines can be shown for any machine.
+    explicit TAboutForm(const SystemInfo& info, QWidget* parent = nullptr);
+
+    // The address behind the contact link.
+    static QString contactAddress();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void MailMeLabelClick();
+    QLabel* m_mailLabel = nullptr;
 };
 
 } // namespace zarvo

@@ -1,1 +1,2 @@
-# target_sources(zarvo_forms PRIVATE ...)
+# The clock display of the clock window.
+target_sources(zarvo_forms PRIVATE DingClock.h DingClock.cpp)

@@ -20,6 +20,11 @@ public:
 
     void setToday(const QDate& today);
     QDate selectedDate() const;
+    QCalendarWidget* zarCalendar() const { return m_calendar; }
+
+protected:
+    // Records the place at once and hides; CalVis stays as it is.
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     Settings& m_settings;

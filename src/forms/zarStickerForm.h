@@ -3,13 +3,17 @@
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 
+#include <QPoint>
 #include <QWidget>
 
 class QLabel;
+class QMenu;
 
 namespace zarvo {
 
 // The sticker note: a borderless window showing a piece of text in its own font and colour.
+// It keeps references to the settings and their store, which must outlive it (the destructor
+// saves through them).
 class TStickerForm : public QWidget
 {
     Q_OBJECT
@@ -22,7 +26,11 @@ public:
     // After the Properties dialog's OK: the text becomes StickerText and the window fits it.
     void applyText();
     QFont textFont() const;
+    QColor textColor() const;
     QColor backgroundColor() const;
+
+    QLabel* StickerLabel() const { return m_label; }
+    QMenu* StickerPopupMenu() const { return m_menu; }
 
 Q_SIGNALS:
     // "&Hide" or the window was closed: the tray item offers "Show stick&er" again.
@@ -30,10 +38,25 @@ Q_SIGNALS:
     // The font or the colour changed from the sticker's own menu.
     void styleChanged();
 
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
 private:
+    void StHideItemClick();
+    void StFontItemClick();
+    void StColorItemClick();
+    void setTextColor(const QColor& color);
+    void setBackground(const QColor& color);
+    void fitToText();
+
     Settings& m_settings;
     SettingsStore& m_store;
     QLabel* m_label = nullptr;
+    QMenu* m_menu = nullptr;
+    QPoint m_drag; // DragX, DragY
 };
 
 } // namespace zarvo

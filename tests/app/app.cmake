@@ -1,1 +1,3 @@
-# tests: filled in by the unit's author
+# The main window object on the offscreen platform, with the tray's presence decided by the test.
+zarvo_add_test(tst_zarform SOURCES app/tst_zarform.cpp ${PROJECT_SOURCE_DIR}/resources/icons.qrc
+    LIBS zarvo_app ENV "LC_ALL=C.UTF-8")

@@ -1,1 +1,1 @@
-# tests: filled in by the unit's author
+zarvo_add_test(tst_dingclock SOURCES forms/tst_dingclock.cpp LIBS zarvo_forms)

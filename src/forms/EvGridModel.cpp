@@ -1,0 +1,123 @@
+#include "EvGridModel.h"
+
+#include "core/LocalTime.h"
+
+namespace zarvo {
+
+EvGridModel::EvGridModel(const EvTable& table, QObject* parent)
+    : QAbstractTableModel(parent), m_table(table), m_rows(table.RecordCount())
+{
+    connect(&table, &EvTable::rowsReset, this, &EvGridModel::onReset);
+    connect(&table, &EvTable::rowInserted, this, &EvGridModel::onInserted);
+    connect(&table, &EvTable::rowRemoved, this, &EvGridModel::onRemoved);
+    connect(&table, &EvTable::rowChanged, this, &EvGridModel::onChanged);
+    connect(&table, &EvTable::fieldChanged, this, &EvGridModel::onFieldChanged);
+    // Dropped pending values show the stored ones again.
+    connect(&table, &EvTable::stateChanged, this, [this] { onChanged(m_table.RecNo() - 1); });
+}
+
+int EvGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int EvGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+const EventRecord* EvGridModel::recordAt(int row) const
+{
+    if (m_removedAt >= 0) {
+        if (row == m_removedAt) return nullptr;
+        if (row > m_removedAt) --row;
+    } else if (m_insertedAt >= 0 && row >= m_insertedAt) {
+        ++row;
+    }
+    if (row < 0 || row >= m_table.RecordCount()) return nullptr;
+    if (m_table.state() == EvTable::State::Edit && row == m_table.RecNo() - 1) return &m_table.current();
+    return &m_table.row(row);
+}
+
+QVariant EvGridModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    const EventRecord* r = recordAt(index.row());
+    if (!r) return {};
+    switch (index.column()) {
+    case EventColumn:
+        return r->EvName;
+    case DateColumn:
+        return shortDateText(r->EvDate);
+    case TimeColumn:
+        return longTimeText(r->EvTime);
+    default:
+        return {};
+    }
+}
+
+QVariant EvGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
+    switch (section) {
+    case EventColumn:
+        return QStringLiteral("Event");
+    case DateColumn:
+        return QStringLiteral("Date");
+    case TimeColumn:
+        return QStringLiteral("Time");
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags EvGridModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void EvGridModel::onReset()
+{
+    m_updating = true;
+    beginResetModel();
+    m_rows = m_table.RecordCount();
+    endResetModel();
+    m_updating = false;
+}
+
+void EvGridModel::onInserted(int index)
+{
+    if (index < 0 || index > m_rows) return onReset();
+    m_updating = true;
+    m_insertedAt = index;
+    beginInsertRows({}, index, index);
+    m_insertedAt = -1;
+    ++m_rows;
+    endInsertRows();
+    m_updating = false;
+}
+
+void EvGridModel::onRemoved(int index)
+{
+    if (index < 0 || index >= m_rows) return onReset();
+    m_updating = true;
+    m_removedAt = index;
+    beginRemoveRows({}, index, index);
+    m_removedAt = -1;
+    --m_rows;
+    endRemoveRows();
+    m_updating = false;
+}
+
+void EvGridModel::onChanged(int index)
+{
+    if (index < 0 || index >= m_rows) return;
+    Q_EMIT dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1), {Qt::DisplayRole});
+}
+
+void EvGridModel::onFieldChanged()
+{
+    if (m_table.state() == EvTable::State::Edit) onChanged(m_table.RecNo() - 1);
+}
+
+} // namespace zarvo

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/Clock.h"
+#include "core/EvTable.h"
+#include "core/Settings.h"
+#include "core/SoundPlayer.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+#include <functional>
+
+class QPushButton;
+class QTabWidget;
+
+namespace zarvo {
+
+class CfgConnectPage;
+class CfgEventsPage;
+class CfgParamPage;
+class CfgStickerPage;
+
+// What the Properties dialog works with besides the settings it copies.
+struct CfgServices
+{
+    EvTable& table;                          // edited live by the Events page
+    int& evNum;                              // kept equal to the table's row count by Add and Remove
+    ISoundPlayer& sound;                     // the Test buttons
+    const IClock& clock;                     // "now" for a new event
+    std::function<void(int, int)> speakTime; // the Talk tests speak 10:15, 10:30 and 10:00
+    // Opens a help context; when empty, the program's help window shows it.
+    std::function<void(int)> showHelp = {};
+};
+
+// How the sticker note looks, for the preview on the Sticker page.
+struct StickerLook
+{
+    QFont font;
+    QColor textColor;
+    QColor background;
+};
+
+// The Properties dialog. The Events page edits the table live; the other pages edit copies of
+// the settings that applyTo() writes back after OK. Opening, saving and restoring the table are
+// the owner's: it saves the backup before exec() and restores it unless the result is Accepted.
+// Escape does not cancel (Cancel has no key); the close box does.
+class TcfgForm : public QDialog
+{
+    Q_OBJECT
+public:
+    enum Page
+    {
+        EventsPage,
+        ParamPage,
+        StickerPage,
+        ConnectPage
+    };
+
+    TcfgForm(const Settings& settings, const CfgServices& services, const StickerLook& sticker,
+             QWidget* parent = nullptr);
+    ~TcfgForm() override;
+
+    // After OK: the pages' values into the settings (sticker, time server, mail, parameters).
+    // EvNum and everything the dialog does not show are left alone.
+    void applyTo(Settings& settings) const;
+
+    // Called by the owner while the dialog is open (the page also follows the table itself).
+    void ShowCurrentEvent();
+    void NoEventsState();
+    void setStickerFont(const QFont& font);
+    void setStickerFontColor(const QColor& color);
+    void setStickerColor(const QColor& color);
+
+    // The help context of the page shown.
+    int helpContext() const;
+    CfgEventsPage* eventsPage() const { return m_events; }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void cfgHelpButtonClick();
+
+    std::function<void(int)> m_showHelp;
+    QTabWidget* m_pages = nullptr;
+    CfgEventsPage* m_events = nullptr;
+    CfgParamPage* m_params = nullptr;
+    CfgStickerPage* m_sticker = nullptr;
+    CfgConnectPage* m_connect = nullptr;
+    bool m_columnsFitted = false;
+};
+
+} // namespace zarvo

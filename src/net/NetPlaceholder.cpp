@@ -1,1 +1,0 @@
-// The network clients come here.

@@ -1,0 +1,165 @@
+#include "forms/DingClock.h"
+
+#include <QPaintEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace zarvo;
+
+namespace {
+
+// Collects the regions of the paint events a widget receives.
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QWidget* w) { w->installEventFilter(this); }
+    QRegion painted;
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(e)->region();
+            ++count;
+        }
+        return false;
+    }
+};
+
+QDateTime at(int h, int m, int s, int ms = 0)
+{
+    return QDateTime(QDate(2026, 3, 1), QTime(h, m, s, ms));
+}
+
+} // namespace
+
+class TestDingClock : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void text_data();
+    void text();
+    void cellsAreEqualAndCentred();
+    void onlyChangedCellsRepaint_data();
+    void onlyChangedCellsRepaint();
+    void offersTheTimeBeforeShowingIt();
+    void midnightTurn_data();
+    void midnightTurn();
+};
+
+void TestDingClock::text_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<bool>("seconds");
+    QTest::addColumn<QString>("expected"); // '|' stands for the locale's separator
+    QTest::newRow("afternoon with seconds") << at(21, 5, 9) << true << "21|05|09";
+    QTest::newRow("afternoon without") << at(21, 5, 9) << false << "21|05";
+    QTest::newRow("early hours keep two digits") << at(3, 0, 0) << true << "03|00|00";
+    QTest::newRow("just before midnight") << at(23, 59, 59, 999) << true << "23|59|59";
+}
+
+void TestDingClock::text()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(bool, seconds);
+    QFETCH(QString, expected);
+    DingClock clock;
+    clock.setSecondsVisible(seconds);
+    clock.tick(now);
+    QCOMPARE(clock.shownText(), expected.replace(QLatin1Char('|'), DingClock::timeSeparator()));
+}
+
+void TestDingClock::cellsAreEqualAndCentred()
+{
+    DingClock clock;
+    clock.setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+    clock.resize(98, 18);
+    clock.tick(at(11, 11, 11));
+    const int eight = clock.fontMetrics().horizontalAdvance(QLatin1Char('8'));
+    const int n = int(clock.shownText().size());
+    for (int i = 0; i < n; ++i) {
+        QCOMPARE(clock.cellRect(i).width(), eight);
+        if (i > 0) QCOMPARE(clock.cellRect(i).left(), clock.cellRect(i - 1).right() + 1);
+    }
+    const int leftGap = clock.cellRect(0).left();
+    const int rightGap = clock.width() - 1 - clock.cellRect(n - 1).right();
+    QVERIFY2(qAbs(leftGap - rightGap) <= 1,
+             qPrintable(QStringLiteral("%1 vs %2").arg(leftGap).arg(rightGap)));
+}
+
+void TestDingClock::onlyChangedCellsRepaint_data()
+{
+    QTest::addColumn<QDateTime>("from");
+    QTest::addColumn<QDateTime>("to");
+    QTest::addColumn<QList<int>>("cells");
+    QTest::newRow("a second") << at(12, 0, 1) << at(12, 0, 2) << QList<int>{7};
+    QTest::newRow("ten seconds") << at(12, 0, 9) << at(12, 0, 10) << QList<int>{6, 7};
+    QTest::newRow("a minute") << at(12, 9, 59) << at(12, 10, 0) << QList<int>{3, 4, 6, 7};
+    QTest::newRow("a day") << at(23, 59, 59) << at(0, 0, 0) << QList<int>{0, 1, 3, 4, 6, 7};
+    QTest::newRow("same second, later tick") << at(12, 0, 1) << at(12, 0, 1, 450) << QList<int>{};
+}
+
+void TestDingClock::onlyChangedCellsRepaint()
+{
+    QFETCH(QDateTime, from);
+    QFETCH(QDateTime, to);
+    QFETCH(QList<int>, cells);
+    QWidget window;
+    window.resize(98, 18);
+    auto* clock = new DingClock(&window);
+    clock->resize(98, 18);
+    clock->tick(from);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+
+    PaintRecorder recorder(clock);
+    clock->tick(to);
+    QRegion expected;
+    for (int i : cells)
+        expected += clock->cellRect(i);
+    if (cells.isEmpty()) {
+        QTest::qWait(50);
+        QCOMPARE(recorder.count, 0);
+        return;
+    }
+    QTRY_VERIFY(recorder.count > 0);
+    QCOMPARE(recorder.painted, expected);
+}
+
+void TestDingClock::offersTheTimeBeforeShowingIt()
+{
+    DingClock clock;
+    clock.tick(at(8, 0, 0));
+    const QString before = clock.shownText();
+    QString shownWhenOffered;
+    connect(&clock, &DingClock::OnGetTime, this, [&] { shownWhenOffered = clock.shownText(); });
+    QSignalSpy spy(&clock, &DingClock::OnGetTime);
+    clock.tick(at(8, 0, 1));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toDateTime(), at(8, 0, 1));
+    QCOMPARE(shownWhenOffered, before);
+}
+
+void TestDingClock::midnightTurn_data()
+{
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<bool>("turns");
+    QTest::newRow("midnight") << QTime(0, 0) << true;
+    QTest::newRow("0.604 s after") << QTime(0, 0, 0, 604) << true;
+    QTest::newRow("0.605 s after") << QTime(0, 0, 0, 605) << false;
+    QTest::newRow("one second after") << QTime(0, 0, 1) << false;
+    QTest::newRow("just before midnight") << QTime(23, 59, 59, 999) << false;
+    QTest::newRow("noon") << QTime(12, 0) << false;
+}
+
+void TestDingClock::midnightTurn()
+{
+    QFETCH(QTime, time);
+    QFETCH(bool, turns);
+    QCOMPARE(DingClock::isMidnightTurn(time), turns);
+}
+
+QTEST_MAIN(TestDingClock)
+#include "tst_dingclock.moc"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The network actions against real servers on 127.0.0.1: starts the POP3, SMTP and time rigs and
+# the time-and-date mock on a private bus (in a private RIG_DIR), runs the test program against
+# them, and stops them again whatever happened.
+set -euo pipefail
+TEST=${NET_SERVERS_TEST:?NET_SERVERS_TEST names the test program}
+RIGS=$(cd "$(dirname "$0")/../../tools/rigs" && pwd)
+export RIG_DIR=${RIG_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zarvo-net.XXXXXX")}
+trap 'for r in timedated time smtp pop3; do "$RIGS/$r.sh" stop || true; done' EXIT
+"$RIGS/pop3.sh" start >/dev/null
+# Dovecot's first log-in can wait for its auth process; the tests should not.
+for _ in $(seq 40); do "$RIGS/pop3.sh" check >/dev/null 2>&1 && break; sleep 0.25; done
+"$RIGS/smtp.sh" start >/dev/null
+"$RIGS/time.sh" start >/dev/null
+eval "$("$RIGS/timedated.sh" start | tail -1)"
+export POP3_PORT=${POP3_PORT:-11110} POP3_USER=${POP3_USER:-alice} POP3_PASS=${POP3_PASS:-secret}
+export SMTP_PORT=${SMTP_PORT:-12525} SMTP_MAILDIR=$RIG_DIR/smtp/maildir
+export TIME_PORT=${TIME_PORT:-13700} TIME_RIG=$RIGS/time.sh
+export LC_ALL=C.UTF-8 TZ=Europe/Moscow QT_QPA_PLATFORM=offscreen
+"$TEST"
