@@ -1,13 +1,13 @@
 #!/bin/bash
 # RFC 868 time rig: a private xinetd (built-in "time" service) on 127.0.0.1:$TIME_PORT
 # (TCP and UDP), run under libfaketime so a test can shift the served clock.
-#   time.sh start | stop | status | offset SPEC
+#   time.sh start | stop | status | offset OFFSET
 #   127.0.0.1:$TIME_PORT      RFC 868 time, TCP and UDP (4 bytes, big-endian secs since 1900)
 #   127.0.0.1:$TIME_PORT+1    accepts, then closes at once without data (/bin/true)
 #   127.0.0.1:$TIME_PORT+2    accepts, never answers (built-in discard): client timeout
 #   127.0.0.1:$TIME_PORT+3    nothing listens: connection refused
-# Env: RIG_DIR (${TMPDIR:-/tmp}/zarvo-rigs), TIME_PORT (13700), TIME_OFFSET (libfaketime spec, "+0";
-#      e.g. "-3600" or "+2d"). "time.sh offset SPEC" changes it while running.
+# Env: RIG_DIR (${TMPDIR:-/tmp}/zarvo-rigs), TIME_PORT (13700), TIME_OFFSET (a libfaketime offset, "+0";
+#      e.g. "-3600" or "+2d"). "time.sh offset OFFSET" changes it while running.
 . "$(dirname "$(readlink -f "$0")")/common.sh"; . "$(dirname "$(readlink -f "$0")")/tcp.sh"
 PORT=${TIME_PORT:-13700} D=$RIG_DIR/time
 
@@ -75,5 +75,5 @@ EOF
 offset) echo "$2" >"$D/offset" ;;
 stop)   stop_pidfile "$D/pid" ;;
 status) [ -f "$D/pid" ] && alive "$(cat "$D/pid")" && echo "running on 127.0.0.1:$PORT" ;;
-*) echo "usage: $0 start|stop|status|offset SPEC" >&2; exit 2 ;;
+*) echo "usage: $0 start|stop|status|offset OFFSET" >&2; exit 2 ;;
 esac
