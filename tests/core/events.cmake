@@ -21,6 +21,7 @@ if(ZARVO_FUZZ)
     endif()
     add_executable(fuzz_eventfile fuzz/fuzz_eventfile.cpp
         ${PROJECT_SOURCE_DIR}/src/core/EventStore.cpp
+        ${PROJECT_SOURCE_DIR}/src/core/EventFile.cpp
         ${PROJECT_SOURCE_DIR}/src/core/EventRecord.cpp
         ${PROJECT_SOURCE_DIR}/src/core/EvTable.cpp
         ${PROJECT_SOURCE_DIR}/src/core/EvTable.h)
