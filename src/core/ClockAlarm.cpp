@@ -95,12 +95,17 @@ void ClockAlarm::check(const QDateTime& now)
         m_inAlarm = false;
         return;
     }
-    applyRuleW(now);
+    applyRuleW(now, due);
 }
 
 void ClockAlarm::applyRuleW(const QDateTime& now)
 {
-    setWaiting(now < occurrence(now.date(), m_time) || m_time == QTime(0, 0));
+    applyRuleW(now, occurrence(now.date(), m_time));
+}
+
+void ClockAlarm::applyRuleW(const QDateTime& now, const QDateTime& due)
+{
+    setWaiting(now < due || m_time == QTime(0, 0));
 }
 
 void ClockAlarm::setWaiting(bool w)

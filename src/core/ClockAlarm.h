@@ -51,6 +51,7 @@ Q_SIGNALS:
 private:
     void check(const QDateTime& now);
     void applyRuleW(const QDateTime& now);
+    void applyRuleW(const QDateTime& now, const QDateTime& due);
     void setWaiting(bool w);
 
     const IClock& m_clock;

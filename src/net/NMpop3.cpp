@@ -60,13 +60,7 @@ void TNMPOP3::Connect()
         if (loggedIn && OnConnect) OnConnect(this);
     };
     try {
-        TPowersock::Connect();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    try {
-        try {
+        connectWithDialogue([&] {
             const QString greeting = ReadLn();
             if (!accepted(greeting)) throw NetException(greeting);
             logIn();
@@ -74,14 +68,7 @@ void TNMPOP3::Connect()
             const QString stat = Transaction(QStringLiteral("STAT"));
             if (!accepted(stat)) throw NetException(stat);
             MailCount = statCount(stat);
-        } catch (...) {
-            try {
-                Disconnect();
-            } catch (...) {
-                // the first failure is the one to report
-            }
-            throw;
-        }
+        });
     } catch (...) {
         finish();
         throw;

@@ -55,8 +55,7 @@ void TNMSMTP::Connect()
         if (heloDone && OnConnect) OnConnect(this);
     };
     try {
-        TPowersock::Connect();
-        try {
+        connectWithDialogue([&] {
             const QString greeting = ReadLn();
             const int code = replyNumberOf(greeting);
             skipContinuation(greeting);
@@ -75,14 +74,7 @@ void TNMSMTP::Connect()
                 throw NetException(kAuthFailed);
             }
             heloDone = true;
-        } catch (...) {
-            try {
-                Disconnect();
-            } catch (...) {
-                // the first failure is the one to report
-            }
-            throw;
-        }
+        });
     } catch (...) {
         finish();
         throw;

@@ -228,6 +228,21 @@ void TPowersock::abandonAttempt()
     m_connected = false;
 }
 
+void TPowersock::connectWithDialogue(const std::function<void()>& dialogue)
+{
+    TPowersock::Connect();
+    try {
+        dialogue();
+    } catch (...) {
+        try {
+            Disconnect();
+        } catch (...) {
+            // the first failure is the one to report
+        }
+        throw;
+    }
+}
+
 void TPowersock::Connect()
 {
     report(QStringLiteral("Connecting"), 8);

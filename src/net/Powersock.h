@@ -72,6 +72,10 @@ public:
     static constexpr int ReadCeilingMs = 120000;
 
 protected:
+    // Connects, then runs the client's opening dialogue. When the dialogue fails, the connection
+    // is closed again (the client's goodbye included) and the dialogue's failure is the one
+    // reported.
+    void connectWithDialogue(const std::function<void()>& dialogue);
     // Fills the remote address from Host, giving OnInvalidHost one chance ("Null Remote Address").
     void ResolveHost();
     void resolveRemote();

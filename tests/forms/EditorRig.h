@@ -15,6 +15,23 @@
 
 #include <memory>
 
+// A named control of a dialog; a missing one ends the test at once.
+template <typename W> W* control(const QObject* root, const char* name)
+{
+    W* found = root->findChild<W*>(QLatin1String(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+}
+
+// Where a user clicks: check boxes and radio buttons on their mark (their widgets may be wider
+// than what reacts to the mouse), other buttons in the middle.
+inline void clickControl(const QObject* root, const char* name)
+{
+    auto* b = control<QAbstractButton>(root, name);
+    const bool mark = b->inherits("QCheckBox") || b->inherits("QRadioButton");
+    QTest::mouseClick(b, Qt::LeftButton, {}, mark ? QPoint(6, b->height() / 2) : b->rect().center());
+}
+
 // Records what would have been played.
 struct FakeSound : zarvo::ISoundPlayer
 {
@@ -79,21 +96,9 @@ struct CfgRig
         return *form;
     }
 
-    template <typename W> W* w(const char* name) const
-    {
-        W* found = form->findChild<W*>(QLatin1String(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
-    }
+    template <typename W> W* w(const char* name) const { return control<W>(form.get(), name); }
     QWidget* any(const char* name) const { return w<QWidget>(name); }
-    // Where a user clicks: check boxes and radio buttons on their mark (their widgets may be
-    // wider than what reacts to the mouse), other buttons in the middle.
-    void click(const char* name) const
-    {
-        auto* b = w<QAbstractButton>(name);
-        const bool mark = b->inherits("QCheckBox") || b->inherits("QRadioButton");
-        QTest::mouseClick(b, Qt::LeftButton, {}, mark ? QPoint(6, b->height() / 2) : b->rect().center());
-    }
+    void click(const char* name) const { clickControl(form.get(), name); }
 };
 
 // The parameter panels of the Events page, in the order of their numbers, and the one in front.

@@ -31,19 +31,9 @@ struct WizRig
         wiz.activateWindow();
         if (!QTest::qWaitForWindowActive(&wiz)) qWarning("wizard not active");
     }
-    template <typename W> W* w(const char* name) const
-    {
-        W* found = wiz.findChild<W*>(QLatin1String(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
-    }
+    template <typename W> W* w(const char* name) const { return control<W>(&wiz, name); }
     QWidget* any(const char* name) const { return w<QWidget>(name); }
-    void click(const char* name) const
-    {
-        auto* b = w<QAbstractButton>(name);
-        const bool mark = b->inherits("QCheckBox") || b->inherits("QRadioButton");
-        QTest::mouseClick(b, Qt::LeftButton, {}, mark ? QPoint(6, b->height() / 2) : b->rect().center());
-    }
+    void click(const char* name) const { clickControl(&wiz, name); }
     void next() const { click("wizNextButton"); }
     void back() const { click("wizBackButton"); }
     QString nextText() const { return w<QPushButton>("wizNextButton")->text(); }
