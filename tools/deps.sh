@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    build-essential cmake ninja-build pkg-config clang
+    build-essential cmake ninja-build pkg-config clang ccache
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libsqlite3-dev libgl1-mesa-dev
     # run: sound through PulseAudio/PipeWire, fonts
     pulseaudio-utils fonts-dejavu-core

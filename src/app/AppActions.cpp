@@ -7,19 +7,22 @@ AppActions::AppActions(const Settings& settings, const IClock& clock)
 {
 }
 
-void AppActions::synchronizeTime()
+void AppActions::synchronizeTime(std::function<void(const TimeSyncResult&)> done)
 {
     m_network.synchronizeTime(m_settings);
+    done({});
 }
 
-void AppActions::sendMail(const NextEventCache& event)
+void AppActions::sendMail(const NextEventCache& event, std::function<void(const MailResult&)> done)
 {
     m_network.sendMail(m_settings, event);
+    done({});
 }
 
-int AppActions::checkMailbox()
+void AppActions::checkMailbox(std::function<void(const MailboxResult&)> done)
 {
-    return m_network.checkMailbox(m_settings);
+    const int count = m_network.checkMailbox(m_settings);
+    done({count != 0, count});
 }
 
 } // namespace zarvo

@@ -16,9 +16,9 @@ class AppActions : public SystemActions
 public:
     AppActions(const Settings& settings, const IClock& clock);
 
-    void synchronizeTime() override;
-    void sendMail(const NextEventCache& event) override;
-    int checkMailbox() override;
+    void synchronizeTime(std::function<void(const TimeSyncResult&)> done) override;
+    void sendMail(const NextEventCache& event, std::function<void(const MailResult&)> done) override;
+    void checkMailbox(std::function<void(const MailboxResult&)> done) override;
 
 private:
     const Settings& m_settings;

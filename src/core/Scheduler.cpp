@@ -121,20 +121,21 @@ void Scheduler::AlarmClockAlarm()
             SelectNextEvent();
             return;
         case EvTimeSync:
-            m_actions.synchronizeTime();
+            m_actions.synchronizeTime([](const TimeSyncResult&) {});
             break;
         case EvMailMessage:
-            m_actions.sendMail(fired);
+            m_actions.sendMail(fired, [](const MailResult&) {});
             break;
         case EvCheckMailbox:
             NewMailCount = 0;
-            NewMailCount = m_actions.checkMailbox();
-            if (NewMailCount != 0) {
+            m_actions.checkMailbox([this, fired](const MailboxResult& result) {
+                NewMailCount = result.count;
+                if (NewMailCount == 0) return;
                 if (m_settings.Sound) PlayEventSound(fired.NextSound);
                 if (m_settings.Show)
                     m_host.AddNotification(fired.NextText + QStringLiteral(" New messages:") +
                                            QString::number(NewMailCount));
-            }
+            });
             break;
         default:
             break;

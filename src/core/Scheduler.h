@@ -2,6 +2,8 @@
 
 #include "ClockAlarm.h"
 #include "EvTable.h"
+#include "EventActions.h"
+#include "NextEvent.h"
 #include "Settings.h"
 #include "SoundPlayer.h"
 
@@ -10,23 +12,6 @@
 #include <QString>
 
 namespace zarvo {
-
-// The copy of the armed event held between its selection and its firing.
-struct NextEventCache
-{
-    QDate NextDate;
-    QString NextText;
-    QString NextPath;
-    QString NextParam;
-    QString NextSound;
-    QString NextMailAddress;
-    QString NextMailSubject;
-    QString NextMailBody;
-    int NextType = 0;
-    int NextShutType = 0;
-    int NextRow = 0;              // 1-based position when it was chosen
-    EvTable::RowId NextRowId = 0; // the row itself, whatever happens to the rows before it
-};
 
 // What the scheduler needs from the program around it.
 class SchedulerHost
@@ -42,21 +27,6 @@ public:
     virtual bool PropertiesOpen() const = 0;
     virtual void ShowCurrentEvent() = 0;
     virtual void NoEventsState() = 0;
-};
-
-// The actions of the event types other than Notification. Each returns when done; failures are
-// swallowed by the action. The default does nothing.
-class EventActions
-{
-public:
-    virtual ~EventActions() = default;
-    virtual void launch(const QString& path, const QString& params) { (void)path, (void)params; }
-    virtual void openUrl(const QString& url) { (void)url; }
-    virtual void requestShutdown(int shutdownType) { (void)shutdownType; }
-    virtual void synchronizeTime() {}
-    virtual void sendMail(const NextEventCache& event) { (void)event; }
-    // The number of messages in the mailbox; 0 when the check failed.
-    virtual int checkMailbox() { return 0; }
 };
 
 // Next-event selection, firing, recurrence and start-up messages.

@@ -84,14 +84,20 @@ constexpr std::array kDefs{
     boolean("CalVis", &Settings::CalVis),
     integer("CalWL", &Settings::CalWL),
     integer("CalWT", &Settings::CalWT),
+    boolean("ShowMissed", &Settings::ShowMissed),
+    boolean("DesktopNotify", &Settings::DesktopNotify),
+    integer("MailSecurity", &Settings::MailSecurity),
+    integer("SMTPSecurity", &Settings::SMTPSecurity),
+    boolean("SMTPAuth", &Settings::SMTPAuth),
 };
-static_assert(kDefs.size() == 55);
+static_assert(kDefs.size() == 60);
 
 constexpr std::array kParameters{
     "Sound",        "Show",        "SoundFile",  "EvNum",    "Ding15",        "Ding30",      "Ding1h",
     "Repeat",       "15File",      "30File",     "1hFile",   "Sound15",       "Sound30",     "Sound1h",
     "DeleteEvents", "User",        "Pas",        "Server",   "Port",          "Timeout",     "SyncServer",
     "SyncPort",     "SyncTimeout", "SMTPServer", "SMTPPort", "ReturnAddress", "StickerText", "ShowSticker",
+    "ShowMissed",   "DesktopNotify", "MailSecurity", "SMTPSecurity", "SMTPAuth",
 };
 
 constexpr std::array kWindow{

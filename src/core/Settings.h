@@ -66,6 +66,11 @@ struct Settings
     bool CalVis = false;
     int CalWL = 0;
     int CalWT = 0;
+    bool ShowMissed = true;   // missed reminders reported at start and after a suspend
+    bool DesktopNotify = true; // lines also go to the desktop's notification service
+    int MailSecurity = 0;     // POP3: 0 none, 1 STARTTLS, 2 TLS from the first byte
+    int SMTPSecurity = 0;     // SMTP: the same three
+    bool SMTPAuth = false;    // SMTP log-in with the mailbox account
 
     bool operator==(const Settings&) const = default;
 };
@@ -88,7 +93,7 @@ struct SettingDef
     QString Settings::*textField = nullptr;
 };
 
-// All 55 values in their reading order.
+// All 60 values in their reading order.
 std::span<const SettingDef> settingDefs();
 const SettingDef* findSetting(const QString& name);
 

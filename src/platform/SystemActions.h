@@ -2,7 +2,7 @@
 
 #include "SessionEnd.h"
 #include "URLLauncher.h"
-#include "core/Scheduler.h"
+#include "core/EventActions.h"
 
 namespace zarvo {
 

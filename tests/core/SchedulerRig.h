@@ -95,11 +95,11 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
         actions << "shutdown:" + QString::number(type) +
                        " saved-date:" + savedTables.last().at(0).EvDate.toString(Qt::ISODate);
     }
-    int checkMailbox() override
+    void checkMailbox(std::function<void(const zarvo::MailboxResult&)> done) override
     {
         actions << QStringLiteral("mailbox");
         if (duringAction) duringAction();
-        return mailCount;
+        done({mailCount != 0, mailCount});
     }
 
     // ISoundPlayer

@@ -234,7 +234,7 @@ Settings TestSettingsStore::load()
 void TestSettingsStore::tableIsComplete()
 {
     const auto defs = settingDefs();
-    QCOMPARE(defs.size(), 55u);
+    QCOMPARE(defs.size(), 60u);
     QSet<QString> names;
     for (const SettingDef& def : defs) {
         QVERIFY2(!names.contains(QLatin1String(def.name)), def.name);
@@ -266,7 +266,7 @@ void TestSettingsStore::tableIsComplete()
     QCOMPARE(findSetting(QStringLiteral("clocktop")), findSetting(QStringLiteral("ClockTop")));
     QVERIFY(!findSetting(QStringLiteral("File15")));
     QCOMPARE(QLatin1String(defs.front().name), QLatin1String("Sound"));
-    QCOMPARE(QLatin1String(defs.back().name), QLatin1String("CalWT"));
+    QCOMPARE(QLatin1String(defs.back().name), QLatin1String("SMTPAuth"));
 }
 
 void TestSettingsStore::groups()
@@ -280,9 +280,10 @@ void TestSettingsStore::groups()
         return out;
     };
     const QStringList params = list(parametersGroup());
-    QCOMPARE(params.size(), 28);
+    QCOMPARE(params.size(), 33);
     QCOMPARE(params.mid(13, 4), (QStringList{"Sound1h", "DeleteEvents", "User", "Pas"}));
-    QCOMPARE(params.last(), QStringLiteral("ShowSticker"));
+    QCOMPARE(params.mid(27), (QStringList{"ShowSticker", "ShowMissed", "DesktopNotify", "MailSecurity",
+                                          "SMTPSecurity", "SMTPAuth"}));
     QCOMPARE(list(windowGroup()),
              (QStringList{"ClockLeft", "ClockTop", "ClockVisible", "ClockOnTop", "ClockColor", "ClockFSize",
                           "ClockFName", "ClockFColor", "ClockFB", "ClockFI", "ClockFU", "ClockFS",
@@ -296,7 +297,7 @@ void TestSettingsStore::groups()
     for (const auto& g : {params, list(windowGroup()), list(stickerGroup())})
         for (const QString& n : g)
             all.insert(n);
-    QCOMPARE(all.size(), 55);
+    QCOMPARE(all.size(), 60);
 }
 
 void TestSettingsStore::firstStartWritesAllDefaults()
@@ -314,9 +315,10 @@ void TestSettingsStore::firstStartWritesAllDefaults()
     QVERIFY(data.contains("\n\"ClockColor\"=dword:0000ff00\n"));
     QVERIFY(data.contains("\n\"ClockFName\"=\"Arial\"\n"));
     QVERIFY(data.contains("\n\"15File\"=\"\"\n"));
-    QVERIFY(data.endsWith("\"CalWT\"=dword:00000000\n"));
+    QVERIFY(data.endsWith("\"CalWT\"=dword:00000000\n\"ShowMissed\"=dword:00000001\n\"DesktopNotify\"=dword:00000001\n"
+                          "\"MailSecurity\"=dword:00000000\n\"SMTPSecurity\"=dword:00000000\n\"SMTPAuth\"=dword:00000000\n"));
 
-    // All 55, in the reading order, each with its default.
+    // All 60, in the reading order, each with its default.
     const RegFile file = RegFile::parse(data, kKey);
     qsizetype lastPos = -1;
     for (const SettingDef& def : settingDefs()) {
@@ -328,7 +330,7 @@ void TestSettingsStore::firstStartWritesAllDefaults()
         QCOMPARE(file.toBytes().count("\n\"" + QByteArray(def.name) + "\"="), 1);
         QCOMPARE(lineFor(def, Settings{}), data.mid(pos + 1, data.indexOf('\n', pos + 1) - pos - 1));
     }
-    QCOMPARE(data.count('\n'), 3 + 55);
+    QCOMPARE(data.count('\n'), 3 + 60);
 
     QCOMPARE(mode(m_path), 0600);
     QCOMPARE(mode(QFileInfo(m_path).absolutePath()), 0700);
@@ -589,7 +591,7 @@ void TestSettingsStore::saveOfOneGroupKeepsTheRest()
     QFETCH(int, group);
     writeAll(m_path, fullFile(stored(0)));
     const Settings inMemory = stored(1);
-    QCOMPARE(differences(inMemory, stored(0)).size(), 55);
+    QCOMPARE(differences(inMemory, stored(0)).size(), 60);
 
     SettingsStore st = store();
     std::span<const char* const> names;

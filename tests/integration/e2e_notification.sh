@@ -61,10 +61,10 @@ timeout 5 "$BIN" >/dev/null 2>&1 || fail "second copy exited with $?"
 elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 [ "$elapsed" -lt 1000 ] || fail "second copy took ${elapsed} ms"
 
-# First start: the settings file holds all 55 values, readable by its owner only.
+# First start: the settings file holds all 60 values, readable by its owner only.
 settings=$XDG_CONFIG_HOME/zarvo/settings.reg
 [ -f "$settings" ] || fail "no settings file"
-[ "$(grep -c '^"' "$settings")" -eq 55 ] || fail "settings file does not hold 55 values"
+[ "$(grep -c '^"' "$settings")" -eq 60 ] || fail "settings file does not hold 60 values"
 [ "$(stat -c %a "$settings")" = 600 ] || fail "settings file mode is $(stat -c %a "$settings")"
 
 mark=$("$ROOT/tools/rigs/sound.sh" mark)

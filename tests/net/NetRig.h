@@ -28,7 +28,19 @@ struct NetRig : SchedulerRig
     zarvo::NetworkActions net{dialUp, timeSetter, clock};
 
     explicit NetRig(const QDateTime& start) : SchedulerRig(start) {}
-    int checkMailbox() override { return net.checkMailbox(settings); }
-    void sendMail(const zarvo::NextEventCache& event) override { net.sendMail(settings, event); }
-    void synchronizeTime() override { net.synchronizeTime(settings); }
+    void checkMailbox(std::function<void(const zarvo::MailboxResult&)> done) override
+    {
+        const int count = net.checkMailbox(settings);
+        done({count != 0, count});
+    }
+    void sendMail(const zarvo::NextEventCache& event, std::function<void(const zarvo::MailResult&)> done) override
+    {
+        net.sendMail(settings, event);
+        done({});
+    }
+    void synchronizeTime(std::function<void(const zarvo::TimeSyncResult&)> done) override
+    {
+        net.synchronizeTime(settings);
+        done({});
+    }
 };
