@@ -77,6 +77,10 @@ CfgParamPage::CfgParamPage(ISoundPlayer& sound, std::function<void(int, int)> sp
     m_showCheck->setObjectName(QStringLiteral("cfgShowMessageCheckBox"));
     m_deleteCheck = new QCheckBox(QStringLiteral("D&elete after notification"), this);
     m_deleteCheck->setObjectName(QStringLiteral("cfgDeleteCheckBox"));
+    m_missedCheck = new QCheckBox(QStringLiteral("Show &missed reminders"), this);
+    m_missedCheck->setObjectName(QStringLiteral("cfgShowMissedCheckBox"));
+    m_desktopNotifyCheck = new QCheckBox(QStringLiteral("Deskto&p notifications"), this);
+    m_desktopNotifyCheck->setObjectName(QStringLiteral("cfgDesktopNotifyCheckBox"));
     events->addWidget(m_soundCheck, 0, 0);
     events->addWidget(m_mainLabel, 0, 1);
     events->addWidget(m_mainEdit, 0, 2);
@@ -84,6 +88,8 @@ CfgParamPage::CfgParamPage(ISoundPlayer& sound, std::function<void(int, int)> sp
     events->addWidget(m_mainTest, 0, 4);
     events->addWidget(m_showCheck, 1, 0);
     events->addWidget(m_deleteCheck, 2, 0);
+    events->addWidget(m_missedCheck, 3, 0);
+    events->addWidget(m_desktopNotifyCheck, 4, 0);
     events->setColumnStretch(2, 1);
     page->addLayout(events);
     page->addStretch(1);
@@ -174,6 +180,8 @@ void CfgParamPage::fill(const Settings& s)
     m_chimes[Chime30].check->setChecked(s.Ding30);
     m_chimes[Chime1h].check->setChecked(s.Ding1h);
     m_deleteCheck->setChecked(s.DeleteEvents);
+    m_missedCheck->setChecked(s.ShowMissed);
+    m_desktopNotifyCheck->setChecked(s.DesktopNotify);
     const bool sound[ChimeCount] = {s.Sound15, s.Sound30, s.Sound1h};
     for (int c = 0; c < ChimeCount; ++c) {
         m_chimes[size_t(c)].sound->setChecked(sound[c]);
@@ -189,6 +197,8 @@ void CfgParamPage::applyTo(Settings& s) const
     s.Show = m_showCheck->isChecked();
     s.Sound = m_soundCheck->isChecked();
     s.DeleteEvents = m_deleteCheck->isChecked();
+    s.ShowMissed = m_missedCheck->isChecked();
+    s.DesktopNotify = m_desktopNotifyCheck->isChecked();
     s.Ding15 = m_chimes[Chime15].check->isChecked();
     s.Ding30 = m_chimes[Chime30].check->isChecked();
     s.Ding1h = m_chimes[Chime1h].check->isChecked();

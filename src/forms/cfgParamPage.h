@@ -72,6 +72,8 @@ private:
     QCheckBox* m_soundCheck = nullptr;
     QCheckBox* m_showCheck = nullptr;
     QCheckBox* m_deleteCheck = nullptr;
+    QCheckBox* m_missedCheck = nullptr;
+    QCheckBox* m_desktopNotifyCheck = nullptr;
 };
 
 } // namespace zarvo

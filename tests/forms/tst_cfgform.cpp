@@ -50,6 +50,8 @@ Settings unusualSettings()
     s.DeleteEvents = true;
     s.StickerText = QStringLiteral("line one\nline two");
     s.ShowSticker = true;
+    s.ShowMissed = false;
+    s.DesktopNotify = false;
     s.EvNum = 4;
     return s;
 }
