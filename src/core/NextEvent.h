@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QTime>
 
 namespace zarvo {
 
@@ -11,6 +12,8 @@ namespace zarvo {
 struct NextEventCache
 {
     QDate NextDate;
+    QString NextName; // the event's text alone
+    QTime NextTime;
     QString NextText;
     QString NextPath;
     QString NextParam;

@@ -64,6 +64,8 @@ void Scheduler::SelectNextEvent()
 
     const EventRecord& r = m_table.row(chosen);
     m_next.NextDate = r.EvDate;
+    m_next.NextName = r.EvName;
+    m_next.NextTime = r.EvTime;
     m_next.NextText = r.EvName + QStringLiteral(" - ") + longTimeText(r.EvTime);
     m_next.NextType = r.EvType;
     m_next.NextShutType = r.EvShutType;
@@ -106,7 +108,10 @@ void Scheduler::AlarmClockAlarm()
         switch (fired.NextType) {
         case EvNotification:
             if (m_settings.Sound) PlayEventSound(fired.NextSound);
-            if (m_settings.Show) m_host.AddNotification(fired.NextText);
+            if (m_settings.Show) {
+                m_host.AddNotification(fired.NextText);
+                if (m_settings.DesktopNotify) m_host.NotifyDesktop(fired.NextName, longTimeText(fired.NextTime));
+            }
             break;
         case EvLaunchOpen:
             if (!fired.NextPath.isEmpty()) m_actions.launch(fired.NextPath, fired.NextParam);
@@ -132,9 +137,11 @@ void Scheduler::AlarmClockAlarm()
                 NewMailCount = result.count;
                 if (NewMailCount == 0) return;
                 if (m_settings.Sound) PlayEventSound(fired.NextSound);
-                if (m_settings.Show)
-                    m_host.AddNotification(fired.NextText + QStringLiteral(" New messages:") +
-                                           QString::number(NewMailCount));
+                if (!m_settings.Show) return;
+                const QString news = QStringLiteral(" New messages:") + QString::number(NewMailCount);
+                m_host.AddNotification(fired.NextText + news);
+                if (m_settings.DesktopNotify)
+                    m_host.NotifyDesktop(fired.NextName, longTimeText(fired.NextTime) + news);
             });
             break;
         default:

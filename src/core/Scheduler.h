@@ -23,6 +23,8 @@ public:
     virtual void SaveWindowSettings() = 0;
     // Adds a line to the notifications window by its adding rule.
     virtual void AddNotification(const QString& line) = 0;
+    // The same news for the desktop's notification service, when the user wants it there too.
+    virtual void NotifyDesktop(const QString& summary, const QString& body) { (void)summary, (void)body; }
     // The Properties dialog's Events page, which follows rows the scheduler changes.
     virtual bool PropertiesOpen() const = 0;
     virtual void ShowCurrentEvent() = 0;
