@@ -227,7 +227,8 @@ void Scheduler::RunStartupMessages()
 void Scheduler::PlayEventSound(const QString& eventSound)
 {
     if (!m_settings.Sound) return;
-    m_sound.play(eventSound.isEmpty() ? m_settings.SoundFile : eventSound);
+    const QString named = eventSound.isEmpty() ? m_settings.SoundFile : eventSound;
+    m_sound.play(named.isEmpty() ? desktopAlarmSound() : named);
 }
 
 } // namespace zarvo
