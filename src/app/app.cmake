@@ -2,6 +2,8 @@
 target_sources(zarvo_app PRIVATE
     zarFormClock.cpp zarFormTray.cpp
     AppActions.h AppActions.cpp
+    EditorSession.h EditorSession.cpp
+    GuardedApplication.h GuardedApplication.cpp
     ClockMenu.h ClockMenu.cpp
     TrayMenu.h TrayMenu.cpp
 )

@@ -1,3 +1,4 @@
+#include "app/GuardedApplication.h"
 #include "app/zarForm.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
@@ -45,14 +46,15 @@ int main(int argc, char* argv[])
     TerminationSignals::block();
     choosePlatform();
 
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("zarvo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zarvo!"));
 
     int status = 0;
     try {
-        auto zarForm = std::make_unique<TzarForm>(settingsFilePath(), eventsDir());
+        auto zarForm = std::make_unique<TzarForm>(settingsFilePath(), eventsDir(), TrayMenu::TrayProbe{},
+                                                  handledUpToFile());
         auto notifForm = std::make_unique<TzarNotifForm>(nullptr, [&](TzarNotifForm* form) {
             zarForm->setNotifForm(form); // start-up messages may already need it
             zarForm->RunStartupHooks();

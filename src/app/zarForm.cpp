@@ -1,5 +1,7 @@
 #include "zarForm.h"
 
+#include "app/GuardedApplication.h"
+
 #include "forms/CommonDialogs.h"
 #include "forms/DingClock.h"
 #include "forms/zarCalForm.h"
@@ -9,7 +11,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMessageBox>
 #include <QScreen>
 
 #include <cstdio>
@@ -20,24 +21,19 @@ namespace {
 
 void showRegistryError()
 {
-    // Nobody could close a box on the offscreen platform, and it would stop the program there.
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-        std::fprintf(stderr, "zarvo: Error in system registry\n");
-        return;
-    }
-    QMessageBox::critical(nullptr, QStringLiteral("Zarvo!"), QStringLiteral("Error in system registry"));
+    GuardedApplication::showError(QStringLiteral("Error in system registry"));
 }
 
 } // namespace
 
 TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMenu::TrayProbe trayProbe,
-                   QWidget* parent)
+                   const QString& handledUpToFile, QWidget* parent)
     // A tool window keeps the clock off the task bar, also after it is hidden and shown again.
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_settingsStore(settingsFile, showRegistryError), m_eventStore(eventsDir), m_alarmClock(m_clock),
-      m_dingClock(m_clock), m_actions(m_settings, m_clock),
+      m_settingsStore(settingsFile, showRegistryError), m_eventStore(eventsDir), m_runRecord(handledUpToFile),
+      m_alarmClock(m_clock), m_dingClock(m_clock), m_actions(m_settings, m_clock),
       m_scheduler(m_clock, m_settings, m_table, m_alarmClock, m_sound, *this, m_actions),
-      m_chimes(m_clock, m_settings, m_dingClock, m_sound), m_alarmDriver(m_alarmClock),
+      m_editing(m_table, m_eventStore, m_scheduler), m_chimes(m_clock, m_settings, m_dingClock, m_sound), m_alarmDriver(m_alarmClock),
       m_dingDriver(m_dingClock), m_tray(std::move(trayProbe))
 {
     setWindowTitle(QStringLiteral("Zarvo!"));
@@ -46,7 +42,7 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMe
     m_ding->move(0, 0);
 
     m_settingsStore.LoadSettings(m_settings);
-    m_eventStore.LoadEvents(m_table, m_settings.EvNum);
+    m_eventStore.LoadEvents(m_table);
 
     connectMenus();
     applyCaptions();
@@ -57,11 +53,11 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMe
 
     // For the benchmark: the moment the alarm goes off, before the firing's own work.
     if (qEnvironmentVariableIsSet("ZARVO_TRACE")) {
-        connect(&m_alarmClock, &ClockAlarm::OnAlarm, this, [] {
+        connect(&m_alarmClock, &EventAlarm::OnAlarm, this, [] {
             std::fprintf(stderr, "zarvo-trace: alarm %lld\n", QDateTime::currentMSecsSinceEpoch());
         });
     }
-    connect(&m_alarmClock, &ClockAlarm::OnAlarm, &m_scheduler, &Scheduler::AlarmClockAlarm);
+    connect(&m_alarmClock, &EventAlarm::OnAlarm, &m_scheduler, &Scheduler::AlarmClockAlarm);
     connect(&m_dingClock, &ClockAlarm::OnAlarm, &m_chimes, &Chimes::DingClockAlarm);
     connect(&m_dingClock, &ClockAlarm::Ticked, m_ding, &DingClock::tick);
     connect(m_ding, &DingClock::OnGetTime, this, &TzarForm::DingClockGetTime);
@@ -73,6 +69,8 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMe
 TzarForm::~TzarForm()
 {
     SaveWindowSettings();
+    // Whatever passes from now on passes while the program is not running.
+    m_runRecord.save(m_clock.now());
 }
 
 void TzarForm::connectMenus()
@@ -197,9 +195,13 @@ void TzarForm::setCalForm(TzarCalForm* form)
 
 void TzarForm::RunStartupHooks()
 {
+    // What passed while the program was not running first: a recurring start-up message missed
+    // on earlier days is then due today.
+    m_scheduler.MoveOnMissedEvents(m_runRecord.load());
     m_scheduler.RunStartupMessages();
     m_scheduler.SelectNextEvent();
     m_chimes.zarCheckDing();
+    m_runRecord.save(m_clock.now());
 }
 
 void TzarForm::closeEvent(QCloseEvent* e)
@@ -211,7 +213,13 @@ void TzarForm::closeEvent(QCloseEvent* e)
 
 void TzarForm::SaveParameters()
 {
+    m_settings.EvNum = m_table.RecordCount();
     m_settingsStore.SaveParameters(m_settings);
+}
+
+void TzarForm::SaveHandledUpTo(const QDateTime& moment)
+{
+    m_runRecord.save(moment);
 }
 
 void TzarForm::SaveEvents()

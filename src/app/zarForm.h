@@ -3,9 +3,12 @@
 #include "app/ClockMenu.h"
 #include "app/TrayMenu.h"
 #include "app/AppActions.h"
+#include "app/EditorSession.h"
 #include "forms/cfgForm.h"
 #include "core/Chimes.h"
 #include "core/ClockAlarm.h"
+#include "core/EventAlarm.h"
+#include "core/RunRecord.h"
 #include "core/EvTable.h"
 #include "core/EventStore.h"
 #include "core/Scheduler.h"
@@ -34,10 +37,11 @@ class TzarForm : public QWidget, public SchedulerHost
 {
     Q_OBJECT
 public:
-    // Everything the program keeps comes from these two places; tests point them elsewhere, and
-    // may say whether the desktop has a tray (by default the desktop is asked).
+    // Everything the program keeps comes from these places; tests point them elsewhere, and
+    // may say whether the desktop has a tray (by default the desktop is asked). Without a
+    // handledUpToFile no record of the run is kept.
     TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMenu::TrayProbe trayProbe = {},
-             QWidget* parent = nullptr);
+             const QString& handledUpToFile = {}, QWidget* parent = nullptr);
     ~TzarForm() override;
 
     // Run by the Notifications window at the end of its construction.
@@ -72,7 +76,7 @@ public:
     EvTable& events() { return m_table; }
     Scheduler& scheduler() { return m_scheduler; }
     Chimes& chimes() { return m_chimes; }
-    ClockAlarm& alarmClock() { return m_alarmClock; }
+    EventAlarm& alarmClock() { return m_alarmClock; }
     ClockAlarm& dingClock() { return m_dingClock; }
     SettingsStore& settingsStore() { return m_settingsStore; }
     EventStore& eventStore() { return m_eventStore; }
@@ -82,16 +86,14 @@ public:
     bool onTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
     bool IsNT = false; // no meaning here; kept for the code paths that ask
-    bool PropertiesOpenFlag = false;
+    bool PropertiesOpen() const { return m_cfg != nullptr; }
 
     // SchedulerHost
     void SaveParameters() override;
     void SaveEvents() override;
     void SaveWindowSettings() override;
     void AddNotification(const QString& line) override;
-    bool PropertiesOpen() const override { return PropertiesOpenFlag; }
-    void ShowCurrentEvent() override;
-    void NoEventsState() override;
+    void SaveHandledUpTo(const QDateTime& moment) override;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -121,11 +123,13 @@ private:
     EventStore m_eventStore;
     EvTable m_table;
     SystemClock m_clock;
-    ClockAlarm m_alarmClock;
+    RunRecord m_runRecord;
+    EventAlarm m_alarmClock;
     ClockAlarm m_dingClock;
     QtSoundPlayer m_sound;
     AppActions m_actions;
     Scheduler m_scheduler;
+    EditorSession m_editing;
     Chimes m_chimes;
     ClockDriver m_alarmDriver;
     ClockDriver m_dingDriver;

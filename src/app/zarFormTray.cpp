@@ -17,22 +17,16 @@ void TzarForm::PropItemClick()
 {
     // Disabled while an editor is open: a double-click on the icon must not open a second one.
     if (!m_tray.PropItem->isEnabled()) return;
-    // Should "rb.dat" not be written, Cancel must not bring back an older one: the rows are
-    // then kept here instead.
-    const bool backedUp = m_eventStore.SaveBackup(m_table);
-    const QVector<EventRecord> keptRows = backedUp ? QVector<EventRecord>() : m_table.rows();
+    m_editing.begin();
     m_tray.PropItem->setEnabled(false);
     m_tray.WizItem->setEnabled(false);
-    PropertiesOpenFlag = true;
     const bool ok = runPropertiesDialog();
-    PropertiesOpenFlag = false;
     if (ok) {
+        m_editing.commit();
         takeOverProperties();
-    } else if (backedUp) {
-        m_eventStore.RestoreBackup(m_table, m_settings.EvNum);
     } else {
-        m_table.replaceAll(keptRows);
-        m_settings.EvNum = m_table.RecordCount();
+        // The user's edits go; what the scheduler did meanwhile stays.
+        m_editing.rollBack();
     }
     m_scheduler.SelectNextEvent();
     m_chimes.zarCheckDing();
@@ -54,7 +48,7 @@ void TzarForm::WizItemClick()
 
 bool TzarForm::runPropertiesDialog()
 {
-    CfgServices services{m_table, m_settings.EvNum, m_sound, m_clock,
+    CfgServices services{m_table, m_sound, m_clock,
                          [this](int hour, int minute) { m_chimes.SpeakTime(hour, minute); }};
     StickerLook look{font(), colorFromStored(m_settings.StickerFColor), colorFromStored(m_settings.StickerColor)};
     if (m_sticker)
@@ -73,7 +67,7 @@ bool TzarForm::runWizard()
     TzarWizForm wizard(m_clock, this);
     if (wizard.exec() != QDialog::Accepted)
         return false;
-    wizard.appendTo(m_table, m_settings.EvNum);
+    wizard.appendTo(m_table);
     SaveEvents();
     m_scheduler.SelectNextEvent();
     return true;
@@ -87,18 +81,6 @@ void TzarForm::takeOverProperties()
     SaveParameters();
     SaveEvents();
     SaveWindowSettings();
-}
-
-void TzarForm::ShowCurrentEvent()
-{
-    if (m_cfg)
-        m_cfg->ShowCurrentEvent();
-}
-
-void TzarForm::NoEventsState()
-{
-    if (m_cfg)
-        m_cfg->NoEventsState();
 }
 
 void TzarForm::ClockItemClick()
@@ -165,12 +147,16 @@ void TzarForm::DisItemClick()
         m_tray.DisItem->setText(QStringLiteral("&Disable"));
         m_settings.Disable = false;
         m_tray.showIconFor(false);
+        // What passed while disabled moves on unfired; from now on everything counts again.
         m_scheduler.SelectNextEvent();
+        m_runRecord.save(m_clock.now());
     } else {
-        // The event timer stays armed; a firing does nothing while events are disabled.
+        // The event timer stays armed; a firing does nothing while events are disabled. What
+        // passes from now on is passed over by the user's choice, not missed.
         m_tray.DisItem->setText(QStringLiteral("&Enable"));
         m_settings.Disable = true;
         m_tray.showIconFor(true);
+        m_runRecord.save(m_clock.now());
     }
 }
 

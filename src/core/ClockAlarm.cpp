@@ -6,18 +6,7 @@
 
 namespace zarvo {
 
-namespace {
-
-// The end of the local minute in which `moment` lies.
-QDateTime endOfMinute(const QDateTime& moment)
-{
-    const QTime t = moment.time();
-    return moment.addMSecs(60'000 - (t.second() * 1000 + t.msec()));
-}
-
-} // namespace
-
-ClockAlarm::ClockAlarm(const IClock& clock, QObject* parent) : QObject(parent), m_clock(clock) {}
+ClockAlarm::ClockAlarm(const IClock& clock, QObject* parent) : AlarmSource(parent), m_clock(clock) {}
 
 void ClockAlarm::setAlarmEnabled(bool on)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AlarmSource.h"
 #include "Clock.h"
 
 #include <QDateTime>
@@ -8,7 +9,7 @@
 
 namespace zarvo {
 
-// The alarm of a clock control: a time of day (hour, minute, second) that goes off at the
+// The alarm of the visible clock control, which drives the chimes: a time of day (hour, minute, second) that goes off at the
 // first check inside its minute at or after its second, at most once per day for one arming.
 // The program, not the alarm, compares dates. Checks come from the control's 450 ms tick, from
 // a change of the system time and from a precise timer at the alarm's own moment (see
@@ -17,7 +18,7 @@ namespace zarvo {
 // On days when the local clock jumps, the alarm works on real moments: a time of day inside
 // the hour skipped in spring goes off at the first second after the gap, and a time of day in
 // the hour repeated in autumn goes off only at its first occurrence.
-class ClockAlarm : public QObject
+class ClockAlarm : public AlarmSource
 {
     Q_OBJECT
 public:
@@ -35,18 +36,16 @@ public:
 
     // One tick of the control: Ticked (repaint, the time offered to the window) and then the
     // alarm check. A clock does not tick while its own alarm handler runs.
-    void Tick();
+    void Tick() override;
     // The alarm check alone.
-    void Check();
+    void Check() override;
     // The next moment at which Check() would raise OnAlarm, if nothing else changes before:
     // invalid when the alarm is off. Used to run a check precisely at the alarm's second.
-    QDateTime nextAlarmMoment() const;
+    QDateTime nextAlarmMoment() const override;
 
 Q_SIGNALS:
     void OnAlarm();
     void Ticked(const QDateTime& now);
-    // The alarm time, the enabled state or the waiting flag changed.
-    void armingChanged();
 
 private:
     void check(const QDateTime& now);

@@ -1,6 +1,7 @@
 #include "EvTable.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace zarvo {
 
@@ -37,20 +38,113 @@ int EvTable::indexOfId(RowId id) const
 
 void EvTable::replaceAll(const QVector<EventRecord>& rows)
 {
+    replaceAll(rows, {});
+}
+
+void EvTable::replaceAll(const QVector<EventRecord>& rows, const QVector<RowId>& ids)
+{
     ScrollWatch watch(*this, true);
+    Q_EMIT aboutToReset();
     const bool wasPending = m_state != State::Browse;
     m_state = State::Browse;
     m_modified = false;
     m_pending = EventRecord();
     m_rows = rows;
-    m_ids.resize(m_rows.size());
-    for (RowId& id : m_ids)
-        id = m_nextId++;
+    assignIds(ids);
     m_cur = m_rows.isEmpty() ? -1 : 0;
     m_bof = true;
     m_eof = m_rows.isEmpty();
     Q_EMIT rowsReset();
     if (wasPending) Q_EMIT stateChanged();
+}
+
+void EvTable::assignIds(const QVector<RowId>& ids)
+{
+    // Identities must stay unique and ascending (lookups rely on it), and must never come back
+    // for a row that is gone: only identities this table gave out, in their order, are kept.
+    const bool keep = ids.size() == m_rows.size() &&
+                      std::adjacent_find(ids.cbegin(), ids.cend(), std::greater_equal<RowId>()) == ids.cend() &&
+                      (ids.isEmpty() || (ids.first() > 0 && ids.last() < m_nextId));
+    if (keep) {
+        m_ids = ids;
+        return;
+    }
+    m_ids.resize(m_rows.size());
+    for (RowId& id : m_ids)
+        id = m_nextId++;
+}
+
+const EventRecord* EvTable::find(RowId id) const
+{
+    const int index = indexOfId(id);
+    return index < 0 ? nullptr : &m_rows[index];
+}
+
+EvTable::RowId EvTable::append(const EventRecord& record)
+{
+    const int index = int(m_rows.size());
+    Q_EMIT rowAboutToBeInserted(index);
+    m_rows.append(record);
+    const RowId id = m_nextId++;
+    m_ids.append(id);
+    if (m_state == State::Insert) m_cur = index; // a pending new row stays the one after the last
+    Q_EMIT rowInserted(index);
+    return id;
+}
+
+bool EvTable::update(RowId id, const EventRecord& record)
+{
+    const int index = indexOfId(id);
+    if (index < 0) return false;
+    const EventRecord before = m_rows[index];
+    if (before == record && before.setMask == record.setMask) return true;
+    m_rows[index] = record;
+    // The current row's views are told field by field, as if the fields had been written.
+    const bool current = m_state != State::Insert && index == m_cur;
+    QVector<Field> taken;
+    if (current) {
+        for (int i = 0; i < FieldCount; ++i) {
+            const Field f = fieldAt(i);
+            if (before.value(f) == record.value(f) && before.isSet(f) == record.isSet(f)) continue;
+            if (m_state == State::Edit) {
+                if (record.isSet(f))
+                    m_pending.setValue(f, record.value(f));
+                else
+                    m_pending.clear(f);
+            }
+            taken << f;
+        }
+    }
+    Q_EMIT rowChanged(index);
+    for (const Field f : taken)
+        Q_EMIT fieldChanged(f);
+    return true;
+}
+
+bool EvTable::remove(RowId id)
+{
+    const int index = indexOfId(id);
+    if (index < 0) return false;
+    if (m_state != State::Insert && index == m_cur) {
+        Delete();
+        return true;
+    }
+    ScrollWatch watch(*this);
+    removeAt(index);
+    if (index < m_cur || (m_state == State::Insert && m_cur >= m_rows.size())) --m_cur;
+    if (m_rows.isEmpty()) {
+        m_cur = -1;
+        m_bof = m_eof = m_state != State::Insert;
+    }
+    return true;
+}
+
+void EvTable::removeAt(int index)
+{
+    Q_EMIT rowAboutToBeRemoved(index);
+    m_rows.removeAt(index);
+    m_ids.removeAt(index);
+    Q_EMIT rowRemoved(index);
 }
 
 void EvTable::First()
@@ -174,6 +268,7 @@ void EvTable::Post()
     case State::Insert: {
         // RecNo() was RecordCount()+1 and stays so: the row is appended where it was shown, and
         // the cursor has not moved (no AfterScroll, as a dataset's Post has none).
+        Q_EMIT rowAboutToBeInserted(int(m_rows.size()));
         m_rows.append(m_pending);
         m_ids.append(m_nextId++);
         m_cur = int(m_rows.size()) - 1;
@@ -212,6 +307,7 @@ void EvTable::Delete()
         setState(State::Browse);
     }
     const int removed = m_cur;
+    Q_EMIT rowAboutToBeRemoved(removed);
     m_rows.removeAt(removed);
     m_ids.removeAt(removed);
     m_bof = false;

@@ -23,6 +23,11 @@ namespace zarvo {
 //    (replaceAll). The one exception: posting an inserted row does not move it (it was shown
 //    at RecordCount()+1, which becomes its position), so that Post emits no AfterScroll although
 //    the row now gets its identity; rowInserted tells the views.
+//
+// Beside the cursor, rows can be read and changed by identity (append, update, remove, find):
+// that is how the scheduler and the editors change rows without moving the cursor of someone
+// else. Every change of the rows is announced before it happens and after, so that views can
+// keep their own picture of the rows consistent without mapping row numbers themselves.
 class EvTable : public QObject
 {
     Q_OBJECT
@@ -43,9 +48,25 @@ public:
     RowId rowId(int index) const { return m_ids[index]; }
     int indexOfId(RowId id) const; // -1 when the row is gone
     const QVector<EventRecord>& rows() const { return m_rows; }
+    const QVector<RowId>& ids() const { return m_ids; }
     // Replaces all rows (a load): new identities, the first row current, browsing. A pending
     // row is dropped.
     void replaceAll(const QVector<EventRecord>& rows);
+    // The same, the rows keeping the identities they had (one per row, in the same order, as
+    // ids() gave them): a restored backup is still the same rows. Other identities are replaced
+    // by new ones.
+    void replaceAll(const QVector<EventRecord>& rows, const QVector<RowId>& ids);
+
+    // --- by identity; the cursor stays on its row ---
+    const EventRecord* find(RowId id) const; // nullptr when the row is gone
+    // A whole record at the end of the table; its new identity.
+    RowId append(const EventRecord& record);
+    // Replaces the row's values. A row being edited takes the changed fields into its pending
+    // copy too, so that an edit in progress neither loses them nor writes the old ones back.
+    bool update(RowId id, const EventRecord& record);
+    // Removes the row. When it is the current one, the next row (or the new last one) becomes
+    // current and a pending edit of it goes, as Delete() does.
+    bool remove(RowId id);
 
     // --- cursor ---
     void First();
@@ -89,20 +110,26 @@ public:
 Q_SIGNALS:
     // The current row changed (its position or its identity).
     void AfterScroll();
-    // Row-level changes, for views over the table.
+    // Row-level changes, for views over the table: each "about to" signal comes before the
+    // change, with the rows still as they were; the other after it.
+    void aboutToReset();
     void rowsReset();
+    void rowAboutToBeInserted(int index);
     void rowInserted(int index);
+    void rowAboutToBeRemoved(int index);
     void rowRemoved(int index);
     void rowChanged(int index);
     void stateChanged();
-    // A field of the current row was written through setFieldValue (the pending copy), so that
-    // bound edit boxes can show what another handler wrote.
+    // A field of the current row was written through setFieldValue (the pending copy) or
+    // update(), so that bound edit boxes can show what another handler wrote.
     void fieldChanged(zarvo::Field field);
 
 private:
     class ScrollWatch;
     void setState(State s);
     void dropPending();
+    void removeAt(int index);
+    void assignIds(const QVector<RowId>& ids);
 
     QVector<EventRecord> m_rows;
     QVector<RowId> m_ids; // ascending: rows keep their order and new ones get larger ids

@@ -81,7 +81,7 @@ bool EventStore::save(const QString& path, const QVector<EventRecord>& rows)
     return file.commit();
 }
 
-void EventStore::LoadEvents(EvTable& table, int& evNum)
+void EventStore::LoadEvents(EvTable& table)
 {
     QVector<EventRecord> rows;
     QString keptAs;
@@ -104,7 +104,6 @@ void EventStore::LoadEvents(EvTable& table, int& evNum)
                  qPrintable(QDir::toNativeSeparators(file)));
         break;
     }
-    evNum = table.RecordCount();
 }
 
 bool EventStore::SaveEvents(EvTable& table)
@@ -120,11 +119,12 @@ bool EventStore::SaveBackup(EvTable& table)
     return save(path(BackupFile), table.rows());
 }
 
-void EventStore::RestoreBackup(EvTable& table, int& evNum)
+bool EventStore::RestoreBackup(EvTable& table, const QVector<EvTable::RowId>& ids)
 {
     QVector<EventRecord> rows;
-    if (load(path(BackupFile), rows) == LoadResult::Loaded) table.replaceAll(rows);
-    evNum = table.RecordCount();
+    if (load(path(BackupFile), rows) != LoadResult::Loaded) return false;
+    table.replaceAll(rows, ids);
+    return true;
 }
 
 } // namespace zarvo

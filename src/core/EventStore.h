@@ -45,14 +45,16 @@ public:
     // damaged one could not be moved aside): SaveEvents then leaves it alone.
     bool eventsFileProtected() const { return m_eventsFileProtected; }
 
-    // Replaces the table with "zarvo.dat" and sets evNum to the row count. A damaged file is
-    // renamed aside with a one-line warning on stderr and the table starts empty.
-    void LoadEvents(EvTable& table, int& evNum);
+    // Replaces the table with "zarvo.dat". A damaged file is renamed aside with a one-line
+    // warning on stderr and the table starts empty.
+    void LoadEvents(EvTable& table);
     // Posts a pending row and writes the table to "zarvo.dat". Failures are silent (false).
     bool SaveEvents(EvTable& table);
     bool SaveBackup(EvTable& table);
-    // Replaces the table with "rb.dat"; when it is missing or unreadable the table is unchanged.
-    void RestoreBackup(EvTable& table, int& evNum);
+    // Replaces the table with "rb.dat", the rows keeping the identities `ids` they had when it
+    // was written (EvTable::ids() then). False when it is missing or unreadable: the table is
+    // unchanged.
+    bool RestoreBackup(EvTable& table, const QVector<EvTable::RowId>& ids);
 
 private:
     QString m_dir;

@@ -36,6 +36,12 @@ QDateTime occurrence(const QDate& date, const QTime& time)
     return best.toLocalTime();
 }
 
+QDateTime endOfMinute(const QDateTime& moment)
+{
+    const QTime t = moment.time();
+    return moment.addMSecs(60'000 - (t.second() * 1000 + t.msec()));
+}
+
 bool hasOffsetChange(const QDate& date)
 {
     const QDateTime start = date.startOfDay();

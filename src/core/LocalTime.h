@@ -10,6 +10,9 @@ namespace zarvo {
 // starts, the first moment after the gap.
 QDateTime occurrence(const QDate& date, const QTime& time);
 
+// The end of the local minute in which `moment` lies.
+QDateTime endOfMinute(const QDateTime& moment);
+
 // True when the local clock's offset from UTC changes at some moment of `date`.
 bool hasOffsetChange(const QDate& date);
 

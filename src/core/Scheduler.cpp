@@ -2,54 +2,77 @@
 
 #include "LocalTime.h"
 
-#include <algorithm>
-
 namespace zarvo {
 
-QDate AddMonths(const QDate& date, int n)
-{
-    int y = date.year() + n / 12;
-    int m = date.month() + n % 12;
-    if (m > 12) {
-        ++y;
-        m -= 12;
-    } else if (m < 1) {
-        --y;
-        m += 12;
-    }
-    const int lastDay = QDate(y, m, 1).daysInMonth();
-    return QDate(y, m, std::min(date.day(), lastDay));
-}
-
-Scheduler::Scheduler(const IClock& clock, Settings& settings, EvTable& table, ClockAlarm& alarmClock,
+Scheduler::Scheduler(const IClock& clock, Settings& settings, EvTable& table, EventAlarm& alarmClock,
                      ISoundPlayer& sound, SchedulerHost& host, EventActions& actions, QObject* parent)
     : QObject(parent), m_clock(clock), m_settings(settings), m_table(table), m_alarm(alarmClock),
       m_sound(sound), m_host(host), m_actions(actions)
 {
+    connect(&m_alarm, &EventAlarm::missed, this, &Scheduler::onAlarmMissed);
+}
+
+const NextEventCache& Scheduler::next() const
+{
+    static const NextEventCache none;
+    return m_due.isEmpty() ? none : m_due.first();
+}
+
+QString Scheduler::missedLine(const EventRecord& r, const QDate& date)
+{
+    return r.EvName + QStringLiteral(" - ") + longTimeText(r.EvTime) + QStringLiteral(" (missed on ") +
+           shortDateText(date) + QLatin1Char(')');
 }
 
 void Scheduler::SelectNextEvent()
 {
-    if (m_settings.Disable) return;
-    const QDateTime now = m_clock.now();
-    const QDate today = now.date();
-    const QTime timeOfDay = now.time();
-    const int count = m_table.RecordCount();
-    if (count == 0) {
-        m_alarm.setAlarmEnabled(false);
-        return;
-    }
+    select(m_clock.now());
+}
 
-    // On the days the clock is put forward or back, a reading later than now may still be a
-    // moment that has passed (the repeated hour), so those are compared as moments.
-    const bool clockChangesToday = hasOffsetChange(today);
+NextEventCache Scheduler::cacheFor(int index) const
+{
+    const EventRecord& r = m_table.row(index);
+    NextEventCache c;
+    c.NextDate = r.EvDate;
+    c.NextName = r.EvName;
+    c.NextTime = r.EvTime;
+    c.NextText = r.EvName + QStringLiteral(" - ") + longTimeText(r.EvTime);
+    c.NextType = r.EvType;
+    c.NextShutType = r.EvShutType;
+    c.NextSound = r.EvCS;
+    c.NextRow = index + 1;
+    c.NextRowId = m_table.rowId(index);
+    switch (r.EvType) {
+    case EvLaunchOpen:
+        c.NextPath = r.EvPath;
+        c.NextParam = r.EvParam;
+        break;
+    case EvOpenURL:
+        c.NextPath = r.EvURL;
+        break;
+    case EvMailMessage:
+        c.NextMailAddress = r.EvMMAddress;
+        c.NextMailSubject = r.EvMMSubj;
+        c.NextMailBody = r.EvName;
+        break;
+    default:
+        break;
+    }
+    return c;
+}
+
+void Scheduler::select(const QDateTime& after)
+{
+    if (m_settings.Disable) return;
+    m_horizon = after;
+    if (moveOnPassed(after, nullptr)) m_host.SaveEvents();
+
+    const LaterThan later(after);
+    const int count = m_table.RecordCount();
     int chosen = -1;
     for (int i = 0; i < count; ++i) {
         const EventRecord& r = m_table.row(i);
-        if (r.EvType == EvStartupMessage) continue;
-        bool future = r.EvDate > today || (r.EvDate == today && r.EvTime > timeOfDay);
-        if (future && clockChangesToday && r.EvDate == today) future = occurrence(today, r.EvTime) > now;
-        if (!future) continue;
+        if (r.EvType == EvStartupMessage || !later(r.EvDate, r.EvTime)) continue;
         if (chosen < 0) {
             chosen = i;
             continue;
@@ -57,57 +80,107 @@ void Scheduler::SelectNextEvent()
         const EventRecord& best = m_table.row(chosen);
         if (r.EvDate < best.EvDate || (r.EvDate == best.EvDate && r.EvTime < best.EvTime)) chosen = i;
     }
+    m_due.clear();
     if (chosen < 0) {
-        m_alarm.setAlarmEnabled(false);
+        m_alarm.disarm();
         return;
     }
 
-    const EventRecord& r = m_table.row(chosen);
-    m_next.NextDate = r.EvDate;
-    m_next.NextName = r.EvName;
-    m_next.NextTime = r.EvTime;
-    m_next.NextText = r.EvName + QStringLiteral(" - ") + longTimeText(r.EvTime);
-    m_next.NextType = r.EvType;
-    m_next.NextShutType = r.EvShutType;
-    m_next.NextSound = r.EvCS;
-    m_next.NextRow = chosen + 1;
-    m_next.NextRowId = m_table.rowId(chosen);
-    switch (r.EvType) {
-    case EvLaunchOpen:
-        m_next.NextPath = r.EvPath;
-        m_next.NextParam = r.EvParam;
-        break;
-    case EvOpenURL:
-        m_next.NextPath = r.EvURL;
-        break;
-    case EvMailMessage:
-        m_next.NextMailAddress = r.EvMMAddress;
-        m_next.NextMailSubject = r.EvMMSubj;
-        m_next.NextMailBody = r.EvName;
-        break;
-    default:
-        break;
+    // Every event of that same moment fires with it, in table order. Readings that differ can
+    // still be one moment: two times inside the hour skipped in spring both mean its end.
+    const EventRecord& first = m_table.row(chosen);
+    const QDateTime moment = occurrence(first.EvDate, first.EvTime);
+    const bool jumpDay = hasOffsetChange(first.EvDate);
+    for (int i = chosen; i < count; ++i) {
+        const EventRecord& r = m_table.row(i);
+        if (r.EvType == EvStartupMessage || r.EvDate != first.EvDate) continue;
+        const bool same = r.EvTime == first.EvTime ||
+                          (jumpDay && later(r.EvDate, r.EvTime) && occurrence(r.EvDate, r.EvTime) == moment);
+        if (same) m_due.append(cacheFor(i));
     }
+    m_alarm.armAt(moment);
+}
 
-    m_alarm.setAlarmEnabled(true);
-    m_alarm.SetAlarmElement(1, r.EvTime.hour());
-    m_alarm.SetAlarmElement(2, r.EvTime.minute());
-    m_alarm.SetAlarmElement(3, r.EvTime.second());
+bool Scheduler::moveOnPassed(const QDateTime& upTo, const MissedReport* report)
+{
+    const LaterThan later(upTo);
+    const QDate today = upTo.date();
+    const bool reportOneOffs = report && report->from.has_value();
+    bool changed = false;
+    for (int i = 0; i < m_table.RecordCount(); ++i) {
+        const EventRecord r = m_table.row(i);
+        if (!m_firing.isEmpty() && m_firing.contains(m_table.rowId(i))) continue;
+        MovedOn moved;
+        if (r.EvType == EvStartupMessage) {
+            // A start-up message belongs to a day, and today's is still to be shown.
+            if (!recurs(r) || r.EvDate >= today) continue;
+            moved = moveOnTo(r, today, [&](const QDate& d) { return d >= today; });
+        } else {
+            if (later(r.EvDate, r.EvTime)) continue;
+            if (recurs(r))
+                moved = moveOnTo(r, today, [&](const QDate& d) { return later(d, r.EvTime); });
+            if (report && r.EvType == EvNotification) {
+                // The latest occurrence that went by, if it went by after what was dealt with.
+                const QDate missedOn = recurs(r) ? moved.lastPassed : r.EvDate;
+                const bool known = recurs(r) || reportOneOffs;
+                if (known && missedOn.isValid() &&
+                    (!report->from || occurrence(missedOn, r.EvTime) > *report->from))
+                    m_host.AddNotification(missedLine(r, missedOn));
+            }
+        }
+        if (!moved.next.isValid()) continue;
+        moveRowTo(m_table.rowId(i), moved.next);
+        changed = true;
+    }
+    return changed;
+}
+
+void Scheduler::MoveOnMissedEvents(const std::optional<QDateTime>& handledUpTo)
+{
+    const QDateTime now = m_clock.now();
+    const MissedReport report{handledUpTo};
+    const bool tell = m_settings.ShowMissed && m_settings.Show && !m_settings.Disable;
+    if (moveOnPassed(now, tell ? &report : nullptr)) m_host.SaveEvents();
+}
+
+void Scheduler::onAlarmMissed(const QDateTime& moment)
+{
+    // The armed moment went by unfired: everything since the last selection was missed, not
+    // only the armed events. Deal with it all, then arm what comes next.
+    if (m_settings.Disable) return;
+    const MissedReport report{m_horizon.isValid() ? m_horizon : moment.addMSecs(-1)};
+    const bool tell = m_settings.ShowMissed && m_settings.Show;
+    if (moveOnPassed(m_clock.now(), tell ? &report : nullptr)) m_host.SaveEvents();
+    const QDateTime now = m_clock.now();
+    m_host.SaveHandledUpTo(now);
+    select(now);
 }
 
 void Scheduler::AlarmClockAlarm()
 {
     if (m_settings.Disable) return;
-    if (m_clock.now().date() != m_next.NextDate)
-        return; // the alarm goes off every day at its time; only the event's day counts
+    // The firings may change the cache (a start-up, a dialog closing): each finishes with the
+    // event it started with.
+    const QVector<NextEventCache> due = m_due;
+    const QDateTime firedMoment = due.isEmpty() ? m_clock.now()
+                                                : occurrence(due.first().NextDate, due.first().NextTime);
+    m_firing.clear();
+    for (const NextEventCache& event : due)
+        m_firing << event.NextRowId;
+    for (const NextEventCache& event : due) {
+        fire(event);
+        m_firing.removeOne(event.NextRowId);
+    }
+    m_host.SaveHandledUpTo(firedMoment);
+    select(firedMoment);
+}
 
-    // A selection made while an action waits (a dialog closing) replaces the cache; the firing
-    // finishes with the event it started with.
-    const NextEventCache fired = m_next;
+void Scheduler::fire(const NextEventCache& fired)
+{
     try {
         switch (fired.NextType) {
         case EvNotification:
-            if (m_settings.Sound) PlayEventSound(fired.NextSound);
+            PlayEventSound(fired.NextSound);
             if (m_settings.Show) {
                 m_host.AddNotification(fired.NextText);
                 if (m_settings.DesktopNotify) m_host.NotifyDesktop(fired.NextName, longTimeText(fired.NextTime));
@@ -123,7 +196,6 @@ void Scheduler::AlarmClockAlarm()
             // The program may be ended at any moment after the request: save first.
             finishFiring(fired);
             m_actions.requestShutdown(fired.NextShutType);
-            SelectNextEvent();
             return;
         case EvTimeSync:
             m_actions.synchronizeTime([](const TimeSyncResult&) {});
@@ -133,10 +205,11 @@ void Scheduler::AlarmClockAlarm()
             break;
         case EvCheckMailbox:
             NewMailCount = 0;
+            // The result comes when the server has answered; the event has long moved on.
             m_actions.checkMailbox([this, fired](const MailboxResult& result) {
                 NewMailCount = result.count;
                 if (NewMailCount == 0) return;
-                if (m_settings.Sound) PlayEventSound(fired.NextSound);
+                PlayEventSound(fired.NextSound);
                 if (!m_settings.Show) return;
                 const QString news = QStringLiteral(" New messages:") + QString::number(NewMailCount);
                 m_host.AddNotification(fired.NextText + news);
@@ -149,15 +222,15 @@ void Scheduler::AlarmClockAlarm()
         }
     } catch (...) {
         // A failed action counts as done: the event still moves on.
+        if (fired.NextType == EvShutdown) return;
     }
     finishFiring(fired);
-    SelectNextEvent();
 }
 
 void Scheduler::finishFiring(const NextEventCache& fired)
 {
     // The row may have moved or gone while the event ran (the Properties dialog edits live).
-    if (m_table.LocateId(fired.NextRowId)) ApplyRecurrence();
+    applyRecurrenceTo(fired.NextRowId);
     m_table.CheckBrowseMode();
     m_host.SaveParameters();
     m_host.SaveEvents();
@@ -166,29 +239,45 @@ void Scheduler::finishFiring(const NextEventCache& fired)
 
 void Scheduler::ApplyRecurrence()
 {
-    const EventRecord& r = m_table.current();
-    if (r.EvRec == 0 && r.EvRecMonth == 0) {
-        if (m_settings.DeleteEvents) DeleteCurrentEvent();
+    const EvTable::RowId id = m_table.currentId();
+    if (id != 0) applyRecurrenceTo(id);
+}
+
+void Scheduler::applyRecurrenceTo(EvTable::RowId id, bool saveDeletion)
+{
+    const EventRecord* r = m_table.find(id);
+    if (!r) return;
+    if (!recurs(*r)) {
+        if (m_settings.DeleteEvents) deleteEvent(id, saveDeletion);
         return;
     }
-    const QDate next = r.EvRec != 0 ? r.EvDate.addDays(r.EvRec) : AddMonths(r.EvDate, r.EvRecMonth);
     // A period so large that the date leaves the calendar leaves the event where it is rather
     // than storing a date no file could hold.
-    if (!next.isValid() || next.year() < 1 || next.year() > 9999) return;
-    m_table.setFieldValue(Field::EvDate, next);
+    const QDate next = recurrenceStep(*r, r->EvDate);
+    if (next.isValid()) moveRowTo(id, next);
+}
+
+void Scheduler::moveRowTo(EvTable::RowId id, const QDate& date)
+{
+    const EventRecord* r = m_table.find(id);
+    if (!r) return;
+    EventRecord moved = *r;
+    moved.setValue(Field::EvDate, date);
+    m_table.update(id, moved);
+    Q_EMIT eventMovedOn(id, date);
 }
 
 void Scheduler::DeleteCurrentEvent()
 {
-    m_table.Delete();
-    m_settings.EvNum = m_table.RecordCount();
-    m_host.SaveEvents();
-    if (m_host.PropertiesOpen()) {
-        if (m_settings.EvNum == 0)
-            m_host.NoEventsState();
-        else
-            m_host.ShowCurrentEvent();
-    }
+    const EvTable::RowId id = m_table.currentId();
+    if (id != 0) deleteEvent(id, true);
+}
+
+void Scheduler::deleteEvent(EvTable::RowId id, bool save)
+{
+    if (!m_table.remove(id)) return;
+    Q_EMIT eventRemoved(id);
+    if (save) m_host.SaveEvents();
 }
 
 void Scheduler::RunStartupMessages()
@@ -198,30 +287,31 @@ void Scheduler::RunStartupMessages()
     const QDate today = now.date();
     const QTime timeOfDay = now.time();
     bool first = true;
+    bool changed = false;
 
-    for (int i = 0; i < m_table.RecordCount();) {
-        const EventRecord r = m_table.row(i);
-        if (r.EvType != EvStartupMessage || r.EvDate != today) {
-            ++i;
-            continue;
-        }
+    // Each row exactly once, also the one after a row that goes.
+    const QVector<EvTable::RowId> ids = m_table.ids();
+    for (const EvTable::RowId id : ids) {
+        const EventRecord* found = m_table.find(id);
+        if (!found) continue;
+        const EventRecord r = *found;
+        if (r.EvType != EvStartupMessage || r.EvDate != today) continue;
         const bool due = !r.EvInterval || (r.EvIntBTime <= timeOfDay && timeOfDay <= r.EvIntETime);
         const bool windowPassed = !due && r.EvIntETime < timeOfDay;
-        if (due || windowPassed) {
-            m_table.LocateId(m_table.rowId(i));
-            if (due) {
-                if (m_settings.Show) m_host.AddNotification(r.EvName);
-                if (m_settings.Sound && first) m_sound.play(m_settings.SoundFile);
-            }
-            const int before = m_table.RecordCount();
-            ApplyRecurrence();
-            if (due) first = false;
-            if (m_table.RecordCount() < before)
-                continue; // deleted: the row that followed it now has this position
+        if (!due && !windowPassed) continue; // its window is still to come today
+        if (due) {
+            if (m_settings.Show) m_host.AddNotification(r.EvName);
+            if (m_settings.Sound && first) m_sound.play(m_settings.SoundFile);
+            first = false;
         }
-        ++i;
+        applyRecurrenceTo(id, false);
+        const EventRecord* after = m_table.find(id);
+        if (!after || after->EvDate != r.EvDate) changed = true;
     }
     m_table.CheckBrowseMode();
+    // A message shown is moved on or gone for good: a second start the same day must not show
+    // it again.
+    if (changed) m_host.SaveEvents();
 }
 
 void Scheduler::PlayEventSound(const QString& eventSound)

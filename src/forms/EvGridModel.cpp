@@ -7,9 +7,34 @@ namespace zarvo {
 EvGridModel::EvGridModel(const EvTable& table, QObject* parent)
     : QAbstractTableModel(parent), m_table(table), m_rows(table.RecordCount())
 {
-    connect(&table, &EvTable::rowsReset, this, &EvGridModel::onReset);
-    connect(&table, &EvTable::rowInserted, this, &EvGridModel::onInserted);
-    connect(&table, &EvTable::rowRemoved, this, &EvGridModel::onRemoved);
+    // The views are told before a change, while the rows are still as they were, and after it.
+    connect(&table, &EvTable::aboutToReset, this, [this] {
+        m_updating = true;
+        beginResetModel();
+    });
+    connect(&table, &EvTable::rowsReset, this, [this] {
+        m_rows = m_table.RecordCount();
+        endResetModel();
+        m_updating = false;
+    });
+    connect(&table, &EvTable::rowAboutToBeInserted, this, [this](int index) {
+        m_updating = true;
+        beginInsertRows({}, index, index);
+    });
+    connect(&table, &EvTable::rowInserted, this, [this] {
+        ++m_rows;
+        endInsertRows();
+        m_updating = false;
+    });
+    connect(&table, &EvTable::rowAboutToBeRemoved, this, [this](int index) {
+        m_updating = true;
+        beginRemoveRows({}, index, index);
+    });
+    connect(&table, &EvTable::rowRemoved, this, [this] {
+        --m_rows;
+        endRemoveRows();
+        m_updating = false;
+    });
     connect(&table, &EvTable::rowChanged, this, &EvGridModel::onChanged);
     connect(&table, &EvTable::fieldChanged, this, &EvGridModel::onFieldChanged);
     // Dropped pending values show the stored ones again.
@@ -28,12 +53,6 @@ int EvGridModel::columnCount(const QModelIndex& parent) const
 
 const EventRecord* EvGridModel::recordAt(int row) const
 {
-    if (m_removedAt >= 0) {
-        if (row == m_removedAt) return nullptr;
-        if (row > m_removedAt) --row;
-    } else if (m_insertedAt >= 0 && row >= m_insertedAt) {
-        ++row;
-    }
     if (row < 0 || row >= m_table.RecordCount()) return nullptr;
     if (m_table.state() == EvTable::State::Edit && row == m_table.RecNo() - 1) return &m_table.current();
     return &m_table.row(row);
@@ -74,39 +93,6 @@ QVariant EvGridModel::headerData(int section, Qt::Orientation orientation, int r
 Qt::ItemFlags EvGridModel::flags(const QModelIndex& index) const
 {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-}
-
-void EvGridModel::onReset()
-{
-    m_updating = true;
-    beginResetModel();
-    m_rows = m_table.RecordCount();
-    endResetModel();
-    m_updating = false;
-}
-
-void EvGridModel::onInserted(int index)
-{
-    if (index < 0 || index > m_rows) return onReset();
-    m_updating = true;
-    m_insertedAt = index;
-    beginInsertRows({}, index, index);
-    m_insertedAt = -1;
-    ++m_rows;
-    endInsertRows();
-    m_updating = false;
-}
-
-void EvGridModel::onRemoved(int index)
-{
-    if (index < 0 || index >= m_rows) return onReset();
-    m_updating = true;
-    m_removedAt = index;
-    beginRemoveRows({}, index, index);
-    m_removedAt = -1;
-    --m_rows;
-    endRemoveRows();
-    m_updating = false;
 }
 
 void EvGridModel::onChanged(int index)

@@ -7,7 +7,7 @@
 namespace zarvo {
 
 // The event list as a read-only table: "Event", "Date", "Time", one line per row of EvTable in
-// table order. It follows the table's row signals one row at a time, so an edit or a firing
+// table order. It follows the table's row signals one row at a time (told before and after each change), so an edit or a firing
 // touches one line even with thousands of events; only a load resets it. The row being edited
 // shows its pending values.
 class EvGridModel : public QAbstractTableModel
@@ -35,20 +35,13 @@ public:
     bool updating() const { return m_updating; }
 
 private:
-    void onReset();
-    void onInserted(int index);
-    void onRemoved(int index);
     void onChanged(int index);
     void onFieldChanged();
     const EventRecord* recordAt(int row) const;
 
     const EvTable& m_table;
-    int m_rows = 0; // what the views were told; the table may be one step ahead
+    int m_rows = 0; // what the views were told
     bool m_updating = false;
-    // While views are told about a row the table has already added or removed, they still see
-    // the rows as they were: these map their row numbers onto the table's.
-    int m_insertedAt = -1;
-    int m_removedAt = -1;
 };
 
 } // namespace zarvo

@@ -45,7 +45,6 @@ void CfgEventsPage::cfgAddButtonClick()
     showTypePanel(EvNotification);
     m_nameEdit->setFocus();
     m_table.Post();
-    m_evNum = m_table.RecordCount();
 }
 
 void CfgEventsPage::cfgRemoveButtonClick()
@@ -53,8 +52,7 @@ void CfgEventsPage::cfgRemoveButtonClick()
     if (m_table.RecordCount() == 0 && m_table.state() != EvTable::State::Insert) return;
     // The next row, or the new last one, becomes current and is shown.
     m_table.Delete();
-    m_evNum = m_table.RecordCount();
-    if (m_evNum == 0) NoEventsState();
+    if (m_table.RecordCount() == 0) NoEventsState();
 }
 
 void CfgEventsPage::cfgTypeComboChange(int index)

@@ -36,9 +36,9 @@ QToolButton* smallButton(const char* name, const QString& text, const QString& t
 
 } // namespace
 
-CfgEventsPage::CfgEventsPage(EvTable& table, int& evNum, ISoundPlayer& sound, const IClock& clock,
+CfgEventsPage::CfgEventsPage(EvTable& table, ISoundPlayer& sound, const IClock& clock,
                              QWidget* parent)
-    : QWidget(parent), m_table(table), m_evNum(evNum), m_sound(sound), m_clock(clock)
+    : QWidget(parent), m_table(table), m_sound(sound), m_clock(clock)
 {
     setObjectName(QStringLiteral("cfgEventsSheet"));
     buildLayout();

@@ -28,7 +28,7 @@ class CfgEventsPage : public QWidget
 {
     Q_OBJECT
 public:
-    CfgEventsPage(EvTable& table, int& evNum, ISoundPlayer& sound, const IClock& clock,
+    CfgEventsPage(EvTable& table, ISoundPlayer& sound, const IClock& clock,
                   QWidget* parent = nullptr);
 
     // The state the page opens in: the current row shown, or NoEventsState on an empty table.
@@ -76,7 +76,6 @@ private:
     void cfgPathButtonClick();
 
     EvTable& m_table;
-    int& m_evNum;
     ISoundPlayer& m_sound;
     const IClock& m_clock;
     bool m_filling = false; // controls set from the row: their change handlers stay quiet

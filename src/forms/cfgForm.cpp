@@ -45,7 +45,7 @@ TcfgForm::TcfgForm(const Settings& settings, const CfgServices& services, const 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("cfgPageControl"));
     m_pages->tabBar()->setAttribute(Qt::WA_Hover); // hot-tracking tabs
-    m_events = new CfgEventsPage(services.table, services.evNum, services.sound, services.clock, m_pages);
+    m_events = new CfgEventsPage(services.table, services.sound, services.clock, m_pages);
     m_params = new CfgParamPage(services.sound, services.speakTime, m_pages);
     m_sticker = new CfgStickerPage(m_pages);
     m_connect = new CfgConnectPage(m_pages);
@@ -115,16 +115,6 @@ void TcfgForm::applyTo(Settings& settings) const
     m_sticker->applyTo(settings);
     m_connect->applyTo(settings);
     m_params->applyTo(settings);
-}
-
-void TcfgForm::ShowCurrentEvent()
-{
-    m_events->ShowCurrentEvent();
-}
-
-void TcfgForm::NoEventsState()
-{
-    m_events->NoEventsState();
 }
 
 void TcfgForm::setStickerFont(const QFont& font)

@@ -25,7 +25,6 @@ class CfgStickerPage;
 struct CfgServices
 {
     EvTable& table;                          // edited live by the Events page
-    int& evNum;                              // kept equal to the table's row count by Add and Remove
     ISoundPlayer& sound;                     // the Test buttons
     const IClock& clock;                     // "now" for a new event
     std::function<void(int, int)> speakTime; // the Talk tests speak 10:15, 10:30 and 10:00
@@ -62,12 +61,10 @@ public:
     ~TcfgForm() override;
 
     // After OK: the pages' values into the settings (sticker, time server, mail, parameters).
-    // EvNum and everything the dialog does not show are left alone.
+    // Everything the dialog does not show is left alone.
     void applyTo(Settings& settings) const;
 
-    // Called by the owner while the dialog is open (the page also follows the table itself).
-    void ShowCurrentEvent();
-    void NoEventsState();
+    // The Events page follows the table by itself, whoever changes it.
     void setStickerFont(const QFont& font);
     void setStickerFontColor(const QColor& color);
     void setStickerColor(const QColor& color);

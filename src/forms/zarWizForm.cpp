@@ -338,14 +338,9 @@ EventRecord TzarWizForm::newEvent() const
     return r;
 }
 
-void TzarWizForm::appendTo(EvTable& table, int& evNum) const
+EvTable::RowId TzarWizForm::appendTo(EvTable& table) const
 {
-    const EventRecord r = newEvent();
-    table.Append();
-    for (int f = 0; f < FieldCount; ++f)
-        table.setFieldValue(fieldAt(f), r.value(fieldAt(f)));
-    table.Post();
-    evNum = table.RecordCount();
+    return table.append(newEvent());
 }
 
 } // namespace zarvo

@@ -30,8 +30,8 @@ public:
     int wizStep() const { return m_step; }
     // The event as the pages describe it now (texts cut to the fields' 256 characters).
     EventRecord newEvent() const;
-    // Appends newEvent() at the end of the table as a posted row and counts it in evNum.
-    void appendTo(EvTable& table, int& evNum) const;
+    // Appends newEvent() at the end of the table as a posted row.
+    EvTable::RowId appendTo(EvTable& table) const;
 
     const WizControls& controls() const { return m_c; }
 

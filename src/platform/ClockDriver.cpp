@@ -1,11 +1,11 @@
 #include "platform/ClockDriver.h"
 
-#include "core/ClockAlarm.h"
+#include "core/AlarmSource.h"
 #include "platform/WallClockTimer.h"
 
 namespace zarvo {
 
-ClockDriver::ClockDriver(ClockAlarm& alarm, int tickMs, QObject* parent)
+ClockDriver::ClockDriver(AlarmSource& alarm, int tickMs, QObject* parent)
     : QObject(parent), m_alarm(alarm), m_wall(new WallClockTimer(this))
 {
     m_tick.setTimerType(Qt::PreciseTimer);
@@ -27,7 +27,7 @@ ClockDriver::ClockDriver(ClockAlarm& alarm, int tickMs, QObject* parent)
         m_alarm.Check();
         rearm();
     });
-    connect(&m_alarm, &ClockAlarm::armingChanged, this, &ClockDriver::rearm);
+    connect(&m_alarm, &AlarmSource::armingChanged, this, &ClockDriver::rearm);
 }
 
 void ClockDriver::start()

@@ -6,21 +6,21 @@
 
 namespace zarvo {
 
-class ClockAlarm;
+class AlarmSource;
 class WallClockTimer;
 
-// Drives a clock control: its 450 ms tick, a check at once when the system time changes, and a
+// Drives an alarm (a clock control's, or the event timer): its 450 ms tick, a check at once when the system time changes, and a
 // check precisely at the alarm's own moment.
 class ClockDriver : public QObject
 {
     Q_OBJECT
 public:
-    explicit ClockDriver(ClockAlarm& alarm, int tickMs = 450, QObject* parent = nullptr);
+    explicit ClockDriver(AlarmSource& alarm, int tickMs = 450, QObject* parent = nullptr);
     void start();
 
 private:
     void rearm();
-    ClockAlarm& m_alarm;
+    AlarmSource& m_alarm;
     QTimer m_tick;
     WallClockTimer* m_wall;
     // The moment the wall-clock timer waits for (invalid: only watching for time changes).

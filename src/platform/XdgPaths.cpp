@@ -26,4 +26,9 @@ QString eventsDir()
     return xdgDir("XDG_DATA_HOME", QStringLiteral(".local/share")) + QStringLiteral("/zarvo");
 }
 
+QString handledUpToFile()
+{
+    return xdgDir("XDG_STATE_HOME", QStringLiteral(".local/state")) + QStringLiteral("/zarvo/handled");
+}
+
 } // namespace zarvo

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakeClock.h"
-#include "core/ClockAlarm.h"
+#include "core/EventAlarm.h"
 #include "core/EvTable.h"
 #include "core/Scheduler.h"
 #include "core/Settings.h"
@@ -11,14 +11,14 @@
 #include <functional>
 
 // A scheduler with everything around it faked: the clock, the sound, the saves, the windows.
-// Time moves only through runTo(), which ticks the alarm clock where the real program would
-// have checked: at the alarm's own moment and just after every midnight.
+// Time moves only through runTo(), which checks the event timer where the real program would
+// have: at the armed moment, and (as the tick would) just after every midnight.
 struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPlayer
 {
     FakeClock clock;
     zarvo::Settings settings;
     zarvo::EvTable table;
-    zarvo::ClockAlarm alarm{clock};
+    zarvo::EventAlarm alarm{clock};
     zarvo::Scheduler scheduler{clock, settings, table, alarm, *this, *this, *this};
 
     QStringList lines;                                // notifications window
@@ -27,16 +27,14 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     QVector<QVector<zarvo::EventRecord>> savedTables; // the table at every SaveEvents
     int parameterSaves = 0;
     int windowSaves = 0;
-    bool propertiesOpen = false;
-    int showCurrentCalls = 0;
-    int noEventsCalls = 0;
+    QList<QDateTime> handledUpTo; // every SaveHandledUpTo
     int mailCount = 0;
     std::function<void()> duringAction; // runs inside a network action, as a nested loop would
 
     explicit SchedulerRig(const QDateTime& start)
     {
         clock.set(start);
-        QObject::connect(&alarm, &zarvo::ClockAlarm::OnAlarm, &scheduler, &zarvo::Scheduler::AlarmClockAlarm);
+        QObject::connect(&alarm, &zarvo::EventAlarm::OnAlarm, &scheduler, &zarvo::Scheduler::AlarmClockAlarm);
     }
 
     zarvo::EvTable::RowId add(const QString& name, const QDate& date, const QTime& time, int type = 0,
@@ -50,7 +48,6 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
         table.setFieldValue(zarvo::Field::EvRec, recDays);
         table.setFieldValue(zarvo::Field::EvRecMonth, recMonths);
         table.Post();
-        settings.EvNum = table.RecordCount();
         return table.rowId(table.RecordCount() - 1);
     }
 
@@ -76,13 +73,15 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     }
 
     // SchedulerHost
-    void SaveParameters() override { ++parameterSaves; }
+    void SaveParameters() override
+    {
+        settings.EvNum = table.RecordCount();
+        ++parameterSaves;
+    }
     void SaveEvents() override { savedTables.append(table.rows()); }
     void SaveWindowSettings() override { ++windowSaves; }
     void AddNotification(const QString& line) override { lines.append(line); }
-    bool PropertiesOpen() const override { return propertiesOpen; }
-    void ShowCurrentEvent() override { ++showCurrentCalls; }
-    void NoEventsState() override { ++noEventsCalls; }
+    void SaveHandledUpTo(const QDateTime& moment) override { handledUpTo << moment; }
 
     // EventActions
     void launch(const QString& path, const QString& params) override

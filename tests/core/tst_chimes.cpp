@@ -35,18 +35,18 @@ struct RecordingPlayer : ISoundPlayer
 
 // Moves the clock to `end`, checking every alarm where the program would have: at each alarm's
 // own moment and just after midnight.
-void runTo(FakeClock& clock, std::initializer_list<ClockAlarm*> alarms, const QDateTime& end)
+void runTo(FakeClock& clock, std::initializer_list<AlarmSource*> alarms, const QDateTime& end)
 {
     while (clock.now() < end) {
         QDateTime step = end;
-        for (ClockAlarm* a : alarms) {
+        for (AlarmSource* a : alarms) {
             const QDateTime due = a->nextAlarmMoment();
             if (due.isValid() && due > clock.now() && due < step) step = due;
         }
         const QDateTime midnight(clock.now().date().addDays(1), QTime(0, 0, 0, 100));
         if (midnight < step) step = midnight;
         clock.set(step);
-        for (ClockAlarm* a : alarms)
+        for (AlarmSource* a : alarms)
             a->Tick();
     }
 }
@@ -365,7 +365,7 @@ void TestChimes::eventInTheMinuteOfATwelveStrikeStillFires()
     Chimes chimes(rig.clock, rig.settings, ding, rig);
     QObject::connect(&ding, &ClockAlarm::OnAlarm, &chimes, &Chimes::DingClockAlarm);
     QList<QDateTime> fired;
-    QObject::connect(&rig.alarm, &ClockAlarm::OnAlarm, [&] { fired << rig.clock.now(); });
+    QObject::connect(&rig.alarm, &EventAlarm::OnAlarm, [&] { fired << rig.clock.now(); });
     rig.settings.Ding1h = rig.settings.Sound1h = rig.settings.Repeat = true;
     rig.settings.File1h = HourFile;
     rig.settings.SoundFile = QStringLiteral("/sounds/event.wav");

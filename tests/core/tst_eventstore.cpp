@@ -119,9 +119,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(store.path(EventStore::EventsFile)));
 
         EvTable loaded;
-        int evNum = -1;
-        EventStore(m_dir).LoadEvents(loaded, evNum);
-        QCOMPARE(evNum, rows.size());
+        EventStore(m_dir).LoadEvents(loaded);
+        QCOMPARE(loaded.RecordCount(), rows.size());
         QCOMPARE(loaded.RecordCount(), rows.size());
         QCOMPARE(loaded.RecNo(), 1);
         QCOMPARE(loaded.state(), EvTable::State::Browse);
@@ -194,9 +193,8 @@ private Q_SLOTS:
                 .arg(QLatin1String(kSchema)));
         QCOMPARE(int(bytes.at(18)), 2);
         EvTable table;
-        int evNum = 0;
-        EventStore(m_dir).LoadEvents(table, evNum);
-        QCOMPARE(evNum, 2);
+        EventStore(m_dir).LoadEvents(table);
+        QCOMPARE(table.RecordCount(), 2);
         QCOMPARE(table.row(0).EvName, QStringLiteral("two"));
         QCOMPARE(table.row(0).EvType, int(EvMailMessage));
         QCOMPARE(table.row(1).EvDate, QDate(2025, 1, 31));
@@ -287,14 +285,12 @@ private Q_SLOTS:
 
         EvTable table;
         table.replaceAll(sampleRows()); // a load of a damaged file leaves the table empty
-        int evNum = 99;
         EventStore store(m_dir);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
                                                "zarvo.dat is not a readable event file .* kept as "
                                                ".*zarvo\\.dat\\.damaged-\\d{8}-\\d{6}$")));
-        store.LoadEvents(table, evNum);
+        store.LoadEvents(table);
         QCOMPARE(table.RecordCount(), 0);
-        QCOMPARE(evNum, 0);
         QCOMPARE(table.state(), EvTable::State::Browse);
         QVERIFY(!QFileInfo::exists(path));
         const QStringList kept = damagedCopies(m_dir);
@@ -338,9 +334,7 @@ private Q_SLOTS:
     {
         EventStore store(m_dir);
         EvTable table;
-        int evNum = 5;
-        store.LoadEvents(table, evNum);
-        QCOMPARE(evNum, 0);
+        store.LoadEvents(table);
         QCOMPARE(table.RecordCount(), 0);
         QVERIFY(!QFileInfo::exists(m_dir)); // loading creates nothing
         // No file yet, nothing pending: a save writes an empty table.
@@ -370,11 +364,10 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
         }
         EvTable table;
-        int evNum = -1;
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("cannot read .*will not be overwritten")));
-        store.LoadEvents(table, evNum);
-        QCOMPARE(evNum, 0);
+        store.LoadEvents(table);
+        QCOMPARE(table.RecordCount(), 0);
         QVERIFY(store.eventsFileProtected());
         table.Append();
         table.setFieldValue(Field::EvName, QStringLiteral("would replace"));
@@ -433,20 +426,19 @@ private Q_SLOTS:
         table.replaceAll(sampleRows());
         QVERIFY(store.SaveEvents(table));
         const QByteArray eventsFile = readFile(store.path(EventStore::EventsFile));
-        int evNum = table.RecordCount();
         QVERIFY(store.SaveBackup(table));
+        const QVector<EvTable::RowId> ids = table.ids();
         // What the Properties dialog might do before Cancel.
         table.Append();
         table.setFieldValue(Field::EvName, QStringLiteral("added"));
         table.Post();
-        ++evNum;
         table.First();
         table.Delete();
-        --evNum;
         table.setFieldValue(Field::EvName, QStringLiteral("renamed"));
-        store.RestoreBackup(table, evNum);
+        QVERIFY(store.RestoreBackup(table, ids));
         QCOMPARE(table.rows(), sampleRows());
-        QCOMPARE(evNum, sampleRows().size());
+        // The same rows: someone who kept a row's identity still finds it.
+        QCOMPARE(table.ids(), ids);
         QCOMPARE(table.RecNo(), 1);
         QCOMPARE(table.state(), EvTable::State::Browse);
         QCOMPARE(readFile(store.path(EventStore::EventsFile)), eventsFile);
@@ -456,13 +448,11 @@ private Q_SLOTS:
     {
         EventStore store(m_dir);
         EvTable table;
-        int evNum = 0;
-        store.LoadEvents(table, evNum);
+        store.LoadEvents(table);
         QVERIFY(store.SaveBackup(table));
         table.Append(); // Add pressed, nothing typed, Cancel
-        store.RestoreBackup(table, evNum);
+        QVERIFY(store.RestoreBackup(table, table.ids()));
         QCOMPARE(table.RecordCount(), 0);
-        QCOMPARE(evNum, 0);
         QCOMPARE(table.state(), EvTable::State::Browse);
     }
 
@@ -490,10 +480,8 @@ private Q_SLOTS:
         table.replaceAll(sampleRows());
         table.Last();
         table.Delete();
-        int evNum = 17;
-        store.RestoreBackup(table, evNum);
+        QVERIFY(!store.RestoreBackup(table, table.ids()));
         QCOMPARE(table.RecordCount(), sampleRows().size() - 1);
-        QCOMPARE(evNum, table.RecordCount());
     }
 
     void largeTable()
@@ -506,12 +494,11 @@ private Q_SLOTS:
         QVERIFY(store.SaveEvents(table));
         const qint64 saveMs = timer.restart();
         EvTable loaded;
-        int evNum = 0;
-        store.LoadEvents(loaded, evNum);
+        store.LoadEvents(loaded);
         const qint64 loadMs = timer.elapsed();
         qInfo("10,000 rows: save %lld ms, load %lld ms, %lld bytes", saveMs, loadMs,
               QFileInfo(store.path(EventStore::EventsFile)).size());
-        QCOMPARE(evNum, 10000);
+        QCOMPARE(loaded.RecordCount(), 10000);
         QCOMPARE(loaded.rows(), table.rows());
     }
 

@@ -59,7 +59,6 @@ inline zarvo::EventRecord makeEvent(const QString& name, int type = 0, int recDa
 struct CfgRig
 {
     zarvo::EvTable table;
-    int evNum = 0;
     FakeSound sound;
     FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(12, 0, 7, 450))};
     zarvo::Settings settings;
@@ -73,13 +72,11 @@ struct CfgRig
         table.setAllowedChars(zarvo::Field::EvRec, QStringLiteral("0123456789"));
         table.setAllowedChars(zarvo::Field::EvRecMonth, QStringLiteral("0123456789"));
         table.replaceAll(rows);
-        evNum = table.RecordCount();
     }
 
     zarvo::TcfgForm& open(bool show = true)
     {
         zarvo::CfgServices services{table,
-                                    evNum,
                                     sound,
                                     clock,
                                     [this](int h, int m) {

@@ -1,6 +1,7 @@
 #include "EditorRig.h"
-#include "core/ClockAlarm.h"
+#include "core/EventAlarm.h"
 #include "core/Scheduler.h"
+#include "core/LocalTime.h"
 #include "forms/EvGrid.h"
 
 #include <QComboBox>
@@ -12,20 +13,15 @@ using namespace zarvo;
 
 namespace {
 
-// The main window's side of a firing while the dialog is open: it forwards the scheduler's
-// calls to the dialog, as its protocol says.
-struct OpenDialogHost : SchedulerHost
+// The main window's side of a firing: the saves and the notifications window. The dialog is
+// told nothing; it follows the table.
+struct Host : SchedulerHost
 {
-    CfgRig& rig;
     QStringList lines;
-    explicit OpenDialogHost(CfgRig& r) : rig(r) {}
     void SaveParameters() override {}
     void SaveEvents() override {}
     void SaveWindowSettings() override {}
     void AddNotification(const QString& line) override { lines << line; }
-    bool PropertiesOpen() const override { return true; }
-    void ShowCurrentEvent() override { rig.form->ShowCurrentEvent(); }
-    void NoEventsState() override { rig.form->NoEventsState(); }
 };
 
 // The page shows the table's current row, and the grid selects it.
@@ -58,8 +54,8 @@ private slots:
         CfgRig rig({makeEvent(QStringLiteral("shown"), EvStartupMessage), weekly, once});
         rig.settings.DeleteEvents = true;
         rig.open();
-        OpenDialogHost host(rig);
-        ClockAlarm alarm(rig.clock);
+        Host host;
+        EventAlarm alarm(rig.clock);
         EventActions actions;
         Scheduler scheduler(rig.clock, rig.settings, rig.table, alarm, rig.sound, host, actions);
 
@@ -68,9 +64,16 @@ private slots:
         scheduler.SelectNextEvent();
         rig.clock.set(QDateTime(QDate(2026, 12, 10), QTime(12, 0, 30)));
         scheduler.AlarmClockAlarm();
-        QCOMPARE(rig.table.row(0).EvName, QStringLiteral("shown typed")); // not lost, not misplaced
+        // The firing leaves the user where they were: the text typed is neither lost nor
+        // misplaced, and the list shows the fired row's new date.
+        QCOMPARE(rig.table.current().EvName, QStringLiteral("shown typed"));
+        QCOMPARE(rig.table.row(1).EvDate, QDate(2026, 12, 17));
+        const QAbstractItemModel* grid = rig.w<EvGrid>("EvGrid")->model();
+        QCOMPARE(grid->data(grid->index(1, 1)).toString(), shortDateText(QDate(2026, 12, 17)));
+        verifyPageShowsCurrent(rig);
+        // The user moves to the fired row: the page shows its new date.
+        rig.table.Next();
         QCOMPARE(rig.table.current().EvName, QStringLiteral("weekly"));
-        QCOMPARE(rig.table.current().EvDate, QDate(2026, 12, 17));
         verifyPageShowsCurrent(rig);
         QVERIFY(rig.any("cfgTimePicker")->isEnabled());
 
@@ -79,7 +82,7 @@ private slots:
         rig.clock.set(QDateTime(QDate(2026, 12, 10), QTime(12, 0, 40)));
         scheduler.AlarmClockAlarm();
         QCOMPARE(rig.table.RecordCount(), 2);
-        QCOMPARE(rig.settings.EvNum, 2);
+        QCOMPARE(rig.table.current().EvName, QStringLiteral("weekly"));
         verifyPageShowsCurrent(rig);
 
         // The last events go while the page is open: it has nothing left to show.
@@ -91,9 +94,8 @@ private slots:
         QCOMPARE(rig.w<QLineEdit>("cfgEvEdit")->text(), QString());
         QCOMPARE(frontPanel(rig), QStringLiteral("cfgNoneSheet"));
         QCOMPARE(rig.w<EvGrid>("EvGrid")->model()->rowCount(), 0);
-        rig.evNum = rig.settings.EvNum;
         rig.click("cfgAddButton");
-        QCOMPARE(rig.evNum, 1);
+        QCOMPARE(rig.table.RecordCount(), 1);
         verifyPageShowsCurrent(rig);
     }
 };

@@ -325,6 +325,7 @@ private slots:
 
         for (bool ok : {false, true}) {
             QVERIFY(store.SaveBackup(rig.table));
+            const QVector<EvTable::RowId> ids = rig.table.ids();
             rig.open();
             rig.click("cfgAddButton");
             QTest::keyClicks(rig.any("cfgEvEdit"), QStringLiteral("added"));
@@ -336,19 +337,18 @@ private slots:
                 rig.form->applyTo(rig.settings);
                 QVERIFY(store.SaveEvents(rig.table));
             } else {
-                store.RestoreBackup(rig.table, rig.evNum);
+                store.RestoreBackup(rig.table, ids);
             }
             rig.form.reset();
             if (!ok) {
                 QCOMPARE(rig.table.rows(), before);
-                QCOMPARE(rig.evNum, 3);
+                QCOMPARE(rig.table.ids(), ids);
                 QCOMPARE(fileBytes(store.path(EventStore::EventsFile)), saved);
             }
         }
         QVector<EventRecord> rows;
         QCOMPARE(store.load(store.path(EventStore::EventsFile), rows), EventStore::LoadResult::Loaded);
         QCOMPARE(rows.size(), 3);
-        QCOMPARE(rig.evNum, 3);
         QCOMPARE(rows[0].EvName, QStringLiteral("b edited"));
         QCOMPARE(rows[2].EvName, QStringLiteral("added"));
     }

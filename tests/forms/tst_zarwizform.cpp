@@ -246,10 +246,9 @@ private slots:
 
         EvTable table;
         table.replaceAll({makeEvent(QStringLiteral("existing"))});
-        int evNum = 1;
-        rig.wiz.appendTo(table, evNum);
-        QCOMPARE(evNum, 2);
+        const EvTable::RowId id = rig.wiz.appendTo(table);
         QCOMPARE(table.RecordCount(), 2);
+        QCOMPARE(table.rowId(1), id);
         QCOMPARE(table.state(), EvTable::State::Browse);
         const EventRecord& r = table.row(1);
         QCOMPARE(r.EvName, name.left(MaxTextLength));
