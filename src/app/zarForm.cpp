@@ -239,6 +239,10 @@ void TzarForm::SaveWindowSettings()
 
 void TzarForm::AddNotification(const QString& line)
 {
+    // For the end-to-end tests: what the window was given, and when.
+    if (qEnvironmentVariableIsSet("ZARVO_TRACE"))
+        std::fprintf(stderr, "zarvo-trace: notification %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
+                     qPrintable(line));
     if (m_notif) m_notif->AddLine(line);
 }
 

@@ -8,3 +8,6 @@ set_tests_properties(e2e_bad_input PROPERTIES LABELS integration TIMEOUT 120
 add_test(NAME e2e_chimes COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/chimes.sh)
 set_tests_properties(e2e_chimes PROPERTIES LABELS integration TIMEOUT 120 RUN_SERIAL TRUE
     ENVIRONMENT "ZARVO_BIN=$<TARGET_FILE:zarvo>")
+add_test(NAME e2e_missed COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/e2e_missed.sh)
+set_tests_properties(e2e_missed PROPERTIES LABELS integration TIMEOUT 180 RUN_SERIAL TRUE
+    ENVIRONMENT "ZARVO_BIN=$<TARGET_FILE:zarvo>")
