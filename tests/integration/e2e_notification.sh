@@ -7,7 +7,6 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BIN=${ZARVO_BIN:-$ROOT/build/zarvo}
 export RIG_DIR=$(mktemp -d "${TMPDIR:-/tmp}/zarvo-e2e.XXXXXX")
-export XVFB_DISPLAY=${XVFB_DISPLAY:-:87}
 pid=""
 fail() { echo "FAIL: $*" >&2; [ -f "$RIG_DIR/zarvo.log" ] && sed 's/^/  zarvo: /' "$RIG_DIR/zarvo.log" >&2; exit 1; }
 cleanup() {

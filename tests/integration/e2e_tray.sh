@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# End to end on a desktop with a window manager and a tray (Xvfb + xfwm4 + tint2, display :78):
+# End to end on a desktop with a window manager and a tray (Xvfb on a free display + xfwm4 + tint2):
 # the tray icon is embedded in the tray; the clock, the sticker and the calendar are mapped
 # where their settings put them and none of them is in the task bar, also after the clock is
 # hidden and shown from the tray menu. Then, on a desktop without a tray, the clock is shown
@@ -9,7 +9,6 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BIN=${ZARVO_BIN:-$ROOT/build/zarvo}
 RIG=$ROOT/tools/rigs/tray.sh
 export RIG_DIR=$(mktemp -d "${TMPDIR:-/tmp}/zarvo-e2e-tray.XXXXXX")
-export TRAY_DISPLAY=${TRAY_DISPLAY:-:78}
 pid=""
 fail() { echo "FAIL: $*" >&2; [ -f "$RIG_DIR/zarvo.log" ] && sed 's/^/  zarvo: /' "$RIG_DIR/zarvo.log" >&2; exit 1; }
 cleanup() {
@@ -127,6 +126,7 @@ grep -q '"ClockVisible"=dword:00000001' "$XDG_CONFIG_HOME/zarvo/settings.reg" ||
 # --- Without a tray ----------------------------------------------------------------------------
 "$RIG" stop >/dev/null
 TRAY_HOST=none "$RIG" start >/dev/null
+eval "$("$RIG" env)"
 settings 0 >"$XDG_CONFIG_HOME/zarvo/settings.reg"
 start_zarvo || fail "without a tray the clock was not shown"
 stop_zarvo

@@ -34,6 +34,39 @@ until_ok() {
   echo "timeout: $*" >&2; return 1
 }
 
+# start_xvfb DIR SCREEN [VAR=VALUE...]: start Xvfb on a display that is free now. Xvfb picks the
+# number itself and writes it to fd 3, a file here: it may write the number and its newline in
+# two writes, so the number counts only once the newline is there. Sets DPY=:N and keeps it in
+# DIR/display for later calls of the rig; the PID goes to DIR/xvfb.pid, the log to DIR/xvfb.log.
+# -noreset: by default the server resets when its last client leaves, and a client that connects
+# during that reset is turned away; on a busy machine the window manager, started right after the
+# readiness check disconnected, was (4 of 15 paired starts).
+start_xvfb() {
+  local d=$1 screen=$2 pid i n=""
+  shift 2
+  rm -f "$d/display"
+  : >"$d/displayfd" # there before Xvfb starts, so that the wait below can read it at once
+  env "$@" setsid Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset \
+    3>"$d/displayfd" >"$d/xvfb.log" 2>&1 </dev/null &
+  pid=$!
+  echo $pid >"$d/xvfb.pid"
+  for i in $(seq 400); do
+    [ "$(wc -l <"$d/displayfd")" -ge 1 ] && { n=$(head -1 "$d/displayfd"); break; }
+    alive $pid || break
+    sleep 0.05
+  done
+  [[ $n =~ ^[0-9]+$ ]] || { echo "Xvfb gave no display number:" >&2; cat "$d/xvfb.log" >&2; return 1; }
+  DPY=:$n
+  echo "$DPY" >"$d/display"
+  until_ok xdpyinfo -display "$DPY"
+}
+
+# rig_display DIR: the display a running rig started in DIR uses (sets DPY).
+rig_display() {
+  [ -s "$1/display" ] || { echo "the X server of $1 is not running" >&2; return 1; }
+  DPY=$(cat "$1/display")
+}
+
 # stop_pidfile FILE: TERM the process in FILE (then KILL after 5 s) and remove FILE.
 stop_pidfile() {
   local f=$1 pid i

@@ -1,16 +1,17 @@
 #!/bin/bash
-# Tray rig: Xvfb on $TRAY_DISPLAY + a window manager + a panel with a system tray (XEmbed,
+# Tray rig: Xvfb on a free display + a window manager + a panel with a system tray (XEmbed,
 # _NET_SYSTEM_TRAY_S0), so QSystemTrayIcon::isSystemTrayAvailable() is true under xcb.
 #   tray.sh start | stop | env | shot FILE.png | wmstate WINDOW-TITLE
 #   wmstate: _NET_WM_STATE and _NET_WM_WINDOW_TYPE of the first window with that exact title.
-# Env: RIG_DIR (${TMPDIR:-/tmp}/zarvo-rigs), TRAY_DISPLAY (:78), TRAY_SCREEN (1024x768x24),
+#   env: the exports for the display this rig started (eval it after every `start`).
+# Env: RIG_DIR (${TMPDIR:-/tmp}/zarvo-rigs), TRAY_SCREEN (1024x768x24),
 #      TRAY_WM: xfwm4 (default; gives Qt::Tool = utility windows _NET_WM_STATE_SKIP_TASKBAR
 #               by itself) | openbox (needs the rule written below for the same effect) | none
 #      TRAY_HOST: tint2 (default; taskbar + tray, bottom) | trayer (tray only, top right)
 #                 | none (no tray: isSystemTrayAvailable() == false)
 # The WM and panel run with HOME=$RIG_DIR/tray/home so they write nothing into ~root.
 . "$(dirname "$(readlink -f "$0")")/common.sh"
-D=$RIG_DIR/tray DPY=${TRAY_DISPLAY:-:78} WM=${TRAY_WM:-xfwm4} HOST=${TRAY_HOST:-tint2}
+D=$RIG_DIR/tray DPY="" WM=${TRAY_WM:-xfwm4} HOST=${TRAY_HOST:-tint2}
 bg() {  # bg NAME CMD...: start CMD detached, log to $D/NAME.log, PID to $D/NAME.pid
   local n=$1; shift
   DISPLAY=$DPY HOME=$D/home setsid "$@" >"$D/$n.log" 2>&1 </dev/null &
@@ -31,10 +32,8 @@ start)
   pk=(xvfb x11-utils xdotool imagemagick python3); [ "$WM" = none ] || pk+=("$WM"); [ "$HOST" = none ] || pk+=("$HOST")
   need "${pk[@]}"
   "$0" stop
-  [ ! -e "/tmp/.X11-unix/X${DPY#:}" ] || { echo "display $DPY is already in use" >&2; exit 1; }
   mkdir -p "$D/home"
-  bg xvfb Xvfb "$DPY" -screen 0 "${TRAY_SCREEN:-1024x768x24}" -nolisten tcp
-  until_ok xdpyinfo -display "$DPY"
+  start_xvfb "$D" "${TRAY_SCREEN:-1024x768x24}" HOME="$D/home"
   case $WM in
     xfwm4) bg wm xfwm4 --compositor=off ;;
     openbox)
@@ -57,11 +56,12 @@ EOF
   [ "$HOST" = none ] || until_ok tray_owned
   "$0" env
   ;;
-env) echo "export DISPLAY=$DPY QT_QPA_PLATFORM=xcb" ;;
-shot) import -display "$DPY" -window root "$2" ;;
+env) rig_display "$D"; echo "export DISPLAY=$DPY QT_QPA_PLATFORM=xcb" ;;
+shot) rig_display "$D"; import -display "$DPY" -window root "$2" ;;
 wmstate)
+  rig_display "$D"
   w=$(DISPLAY=$DPY xdotool search --name "^$2\$" | head -1)
   [ -n "$w" ] && xprop -display "$DPY" -id "$w" _NET_WM_STATE _NET_WM_WINDOW_TYPE ;;
-stop) for n in host wm xvfb; do stop_pidfile "$D/$n.pid"; done ;;
+stop) for n in host wm xvfb; do stop_pidfile "$D/$n.pid"; done; rm -f "$D/display" "$D/displayfd" ;;
 *) echo "usage: $0 start|stop|env|shot FILE|wmstate TITLE" >&2; exit 2 ;;
 esac
