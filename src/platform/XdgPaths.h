@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace zarvo {
 
@@ -8,5 +9,12 @@ namespace zarvo {
 QString settingsFilePath();
 // $XDG_DATA_HOME/zarvo (default ~/.local/share/zarvo)
 QString eventsDir();
+
+// The base folders themselves, read from the environment at each call. A relative or empty
+// value is invalid and ignored, as the base-directory rules say.
+QString xdgConfigHome();     // default ~/.config
+QString xdgDataHome();       // default ~/.local/share
+QStringList xdgConfigDirs(); // default /etc/xdg
+QStringList xdgDataDirs();   // default /usr/local/share, /usr/share
 
 } // namespace zarvo
