@@ -4,4 +4,5 @@ target_sources(zarvo_app PRIVATE
     AppActions.h AppActions.cpp
     ClockMenu.h ClockMenu.cpp
     TrayMenu.h TrayMenu.cpp
+    ProgramIcon.h ProgramIcon.cpp
 )
