@@ -50,16 +50,21 @@ TrayMenu::~TrayMenu()
 
 void TrayMenu::onActivated(QSystemTrayIcon::ActivationReason reason)
 {
+    // The main action may open a dialog; queued, the host's call is answered first, so the host
+    // is never left waiting on the program.
+    const auto activate = [this] {
+        QMetaObject::invokeMethod(this, &TrayMenu::iconActivated, Qt::QueuedConnection);
+    };
     if (!m_sni) {
         // XEmbed: Qt opens the menu on the right button itself, and a single click (which also
         // begins every double-click) does nothing.
-        if (reason == QSystemTrayIcon::DoubleClick) Q_EMIT iconActivated();
+        if (reason == QSystemTrayIcon::DoubleClick) activate();
         return;
     }
     switch (reason) {
     case QSystemTrayIcon::Trigger:
     case QSystemTrayIcon::DoubleClick:
-        Q_EMIT iconActivated();
+        activate();
         break;
     case QSystemTrayIcon::Context:
     case QSystemTrayIcon::MiddleClick:
