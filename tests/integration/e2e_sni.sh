@@ -4,7 +4,8 @@
 # Checked through the protocol, with a client of our own (sni_client.py): one registered item
 # with the theme icon's name and the tip; the dbusmenu menu is the tray menu with its captions and
 # greyed items; Disable and Enable change the same item's icon and tip; the host's Activate is
-# answered at once and opens Properties, as a real click on the icon the panel drew does;
+# answered at once and opens Properties, as a real click on the icon the panel drew does; there
+# "Start at login" unticked hides the installed autostart entry for this user;
 # ContextMenu shows the menu; the dialogs and windows carry exactly their own titles; "E&xit"
 # through the menu ends the program and the item leaves.
 set -euo pipefail
@@ -42,7 +43,7 @@ export PANEL_DATA_DIRS=$RIG_DIR/inst/usr/share
 "$RIG" start >/dev/null
 eval "$("$RIG" env)"
 [[ $DBUS_SESSION_BUS_ADDRESS == unix:path=$RIG_DIR/* ]] || fail "the session bus is not private"
-export XDG_DATA_DIRS=$PANEL_DATA_DIRS:/usr/share
+export XDG_DATA_DIRS=$PANEL_DATA_DIRS:/usr/share XDG_CONFIG_DIRS=$RIG_DIR/inst/etc/xdg
 export XDG_CONFIG_HOME=$RIG_DIR/config XDG_DATA_HOME=$RIG_DIR/data XDG_RUNTIME_DIR=$RIG_DIR/run
 mkdir -p "$XDG_DATA_HOME/zarvo" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
 # A start-up message due today brings up the Notifications window at start.
@@ -89,8 +90,43 @@ until_true 5 prop_is "ToolTip=Zarvo!" || fail "enabled tip: $("$SNI" props "$ite
 until_true 5 shown Properties || fail "Activate did not open a window titled exactly 'Properties'"
 until_true 5 menu_has "_Properties...${tab}disabled${tab}standard" || fail "_Properties... not greyed"
 menu_has "_Wizard...${tab}disabled${tab}standard" || fail "_Wizard... not greyed"
-"$XCLOSE" "$(visible Properties)"
-until_true 5 gone Properties || fail "Properties did not close"
+# The installed autostart entry starts the program at login: on the Parameters page, Alt+G
+# unticks "Start at lo&gin" and OK writes the user's override of the same name.
+dialog=$(visible Properties)
+look() { import -display "$DISPLAY" -window "$dialog" rgb:- 2>/dev/null | md5sum; }
+# settle: until the dialog looks the same in three captures running (it has taken the focus and
+# drawn what follows from it).
+settle() {
+    local a b c
+    a=$(look) b=$(look)
+    for _ in $(seq 50); do
+        c=$(look)
+        [ "$a" = "$b" ] && [ "$b" = "$c" ] && return 0
+        a=$b b=$c
+    done
+    return 1
+}
+# press KEY: until the dialog shows the key's effect (a key that comes before Qt has made the
+# dialog active is lost, so it is sent again).
+press() {
+    local before
+    for _ in 1 2 3 4 5; do
+        xdotool windowfocus --sync "$dialog"
+        settle || return 1
+        before=$(look)
+        xdotool key "$1"
+        until_true 1 eval '[ "$(look)" != "$before" ]' && return 0
+    done
+    return 1
+}
+press ctrl+Tab || fail "Ctrl+Tab did not turn the page"
+press alt+g || fail "Alt+G did not change \"Start at lo&gin\""
+# A mnemonic presses the box and ticks it a moment later (an animated click): OK only after that.
+settle || fail "the dialog did not settle"
+xdotool key Return
+until_true 5 gone Properties || fail "Properties did not close with OK"
+override=$XDG_CONFIG_HOME/autostart/com.pelmark.Zarvo.desktop
+grep -qx 'Hidden=true' "$override" 2>/dev/null || fail "no override hides the installed autostart entry"
 until_true 5 menu_has "_Properties...${tab}enabled${tab}standard" || fail "_Properties... still greyed"
 
 # A real click on the icon the panel drew (its blue calendar head, in the panel's 32 pixels).
