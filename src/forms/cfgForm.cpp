@@ -111,8 +111,9 @@ void TcfgForm::showEvent(QShowEvent* e)
 void TcfgForm::done(int result)
 {
     // Only a change is written: an unchanged box leaves the files as the user or the system keep them.
-    if (result == Accepted && m_params->startAtLogin() != m_startAtLoginWas)
-        m_autostart->setEnabled(m_params->startAtLogin());
+    if (result == Accepted && m_params->startAtLogin() != m_startAtLoginWas &&
+        !m_autostart->setEnabled(m_params->startAtLogin()))
+        qWarning("zarvo: cannot change %s", qPrintable(m_autostart->userEntryPath()));
     QDialog::done(result);
 }
 
