@@ -2,7 +2,8 @@
 # End to end on Wayland with no X server at all: weston's headless back end on a socket in a
 # private runtime folder, DISPLAY unset. The program starts on Wayland (not offscreen), shows its
 # windows there (the compositor is asked for a toplevel titled "Notifications" for a start-up
-# message), fires a daily event on its second and moves it to the next day.
+# message), fires a daily event on its second and moves it to the next day, and the program an
+# event starts does not inherit the platform the program chose for itself.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BIN=${ZARVO_BIN:-$ROOT/build/zarvo}
@@ -38,6 +39,9 @@ CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvRecMonth)
   VALUES (1, 'On Wayland', '$day', '$time', 0, 1, 0);
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec) VALUES (2, 'Good morning', '$(date +%F)', '00:00:00', 4, 1);
+INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvPath, EvParam, EvRecMonth)
+  VALUES (3, 'Launch', '$(date -d "@$((due - 2))" +%F)', '$(date -d "@$((due - 2))" +%T)', 1, 0,
+          '/bin/sh', '-c "env > $work/launched.env"', 0);
 SQL
 
 # The client side of the protocol goes to the log: what the compositor was asked to show.
@@ -58,6 +62,11 @@ for _ in $(seq 300); do # up to 15 s
 done
 [ "$stored" = "$next" ] || fail "the event did not fire (zarvo.dat holds '$stored')"
 [ "$(date +%s)" -ge "$due" ] || fail "fired before its second"
+# A program that an event starts gets the desktop's environment, not the program's own choice
+# of platform.
+[ -s "$work/launched.env" ] || fail "the Launch event did not run"
+grep -q '^QT_QPA_PLATFORM=' "$work/launched.env" && fail "a started program inherited QT_QPA_PLATFORM"
+grep -qx 'WAYLAND_DISPLAY=wayland-zarvo' "$work/launched.env" || fail "a started program lost WAYLAND_DISPLAY"
 kill -TERM "$pid"; wait "$pid" || fail "exit status $? after SIGTERM"
 pid=""
-echo "e2e wayland: started on Wayland without X, Notifications window shown, event fired"
+echo "e2e wayland: started on Wayland without X, Notifications window shown, events fired, started program keeps the desktop environment"
