@@ -17,8 +17,14 @@ packages=(
     dbus dbus-daemon libglib2.0-bin python3-dbusmock
     # tests: real servers on 127.0.0.1 (POP3, SMTP, the time protocol) and their clients
     dovecot-core dovecot-pop3d python3-aiosmtpd xinetd rdate curl
-    # the spoken-time recordings are made from a speech synthesizer (tools/make_recordings.sh)
-    espeak-ng
+    # the spoken-time recordings are made from a speech synthesizer (tools/make_recordings.sh),
+    # the icons from their SVG artwork (tools/make_icons.sh)
+    espeak-ng librsvg2-bin
+    # the package and its checks: dpkg-shlibdeps, the desktop entry and metainfo validators, lintian
+    dpkg-dev desktop-file-utils appstream lintian
+    # tests: a StatusNotifierItem host (a real panel) and a client of our own that reads the
+    # item over D-Bus; closing windows over X; a Wayland compositor without an X server
+    xfce4-panel python3-dbus python3-xlib weston qt6-wayland
 )
 [ "${1:-}" = "--list" ] && { printf '%s\n' "${packages[@]}"; exit 0; }
 

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Draws the tray pictures into resources/icons (see make_icons.cpp). Run again after changing
-# the drawing and keep the PNG files with the sources.
+# Renders the program's icons from their scalable artwork (resources/icons/*.svg) into every
+# size of the hicolor theme under resources/icons/hicolor. The PNG files are kept with the
+# sources: the program carries them compiled in (sharp at any scale of the display) and the
+# install puts them, with the SVG files, into the icon theme. Run again after changing the art.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# shellcheck disable=SC2046
-g++ -std=c++20 -fPIC -O1 -o "$work/make_icons" "$ROOT/tools/make_icons.cpp" $(pkg-config --cflags --libs Qt6Gui)
-mkdir -p "$ROOT/resources/icons"
-QT_QPA_PLATFORM=offscreen "$work/make_icons" "$ROOT/resources/icons"
-ls "$ROOT/resources/icons"
+command -v rsvg-convert >/dev/null || { echo "rsvg-convert is missing (tools/deps.sh installs it)" >&2; exit 1; }
+cd "$ROOT/resources/icons"
+for svg in com.pelmark.Zarvo.svg com.pelmark.Zarvo-disabled.svg; do
+    for size in 16 22 24 32 48 64 128 256; do
+        mkdir -p "hicolor/${size}x${size}"
+        rsvg-convert -w "$size" -h "$size" -o "hicolor/${size}x${size}/${svg%.svg}.png" "$svg"
+    done
+done
+ls -R hicolor

@@ -1,23 +1,14 @@
 #include "TrayMenu.h"
 
+#include "ProgramIcon.h"
+#include "platform/TrayHost.h"
+
 #include <QAction>
-#include <QIcon>
+#include <QCursor>
 
 namespace zarvo {
 
-namespace {
-
-QIcon trayPicture(const QString& name)
-{
-    QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size), QSize(size, size));
-    return icon;
-}
-
-} // namespace
-
-TrayMenu::TrayMenu(TrayProbe probe, QObject* parent)
+TrayMenu::TrayMenu(TrayProbe probe, SniProbe sniProbe, QObject* parent)
     : QObject(parent), m_probe(probe ? std::move(probe) : TrayProbe(&QSystemTrayIcon::isSystemTrayAvailable))
 {
     PropItem = m_menu.addAction(QStringLiteral("&Properties..."));
@@ -32,19 +23,16 @@ TrayMenu::TrayMenu(TrayProbe probe, QObject* parent)
     m_menu.addSeparator();
     DisItem = m_menu.addAction(QStringLiteral("&Disable"));
     ShutItem = m_menu.addAction(QStringLiteral("E&xit"));
-    // The default item is drawn bold; a double-click on the icon runs it.
+    // The default item is drawn bold; the icon's main action runs it.
     m_menu.setDefaultAction(PropItem);
 
-    ZarTrayIcon = new QSystemTrayIcon(trayPicture(QStringLiteral("zarvo")), this);
+    // Qt chooses between StatusNotifierItem and XEmbed when the icon is made, by whether a
+    // watcher answers on the session bus: asked here at the same moment, the answer says which.
+    ZarTrayIcon = new QSystemTrayIcon(programIcon(false), this);
     ZarTrayIcon->setToolTip(QStringLiteral("Zarvo!"));
-    ZarDisTrayIcon = new QSystemTrayIcon(trayPicture(QStringLiteral("zarvo-disabled")), this);
-    ZarDisTrayIcon->setToolTip(QStringLiteral("Zarvo! (disabled)"));
-    for (QSystemTrayIcon* icon : {ZarTrayIcon, ZarDisTrayIcon}) {
-        icon->setContextMenu(&m_menu);
-        connect(icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::DoubleClick) Q_EMIT iconDoubleClicked();
-        });
-    }
+    ZarTrayIcon->setContextMenu(&m_menu);
+    connect(ZarTrayIcon, &QSystemTrayIcon::activated, this, &TrayMenu::onActivated);
+    (sniProbe ? sniProbe : SniProbe(&askStatusNotifierWatcher))(this, [this](bool sni) { m_sni = sni; });
 
     m_trayAvailable = m_probe();
     // A desktop without a tray may start one later (a panel that comes up after the program);
@@ -56,24 +44,51 @@ TrayMenu::TrayMenu(TrayProbe probe, QObject* parent)
 
 TrayMenu::~TrayMenu()
 {
-    // The icons leave the tray before the menu they point at goes.
+    // The icon leaves the tray before the menu it points at goes.
     ZarTrayIcon->hide();
-    ZarDisTrayIcon->hide();
+}
+
+void TrayMenu::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // The main action may open a dialog; queued, the host's call is answered first, so the host
+    // is never left waiting on the program.
+    const auto activate = [this] {
+        QMetaObject::invokeMethod(this, &TrayMenu::iconActivated, Qt::QueuedConnection);
+    };
+    if (!m_sni) {
+        // XEmbed: Qt opens the menu on the right button itself, and a single click (which also
+        // begins every double-click) does nothing.
+        if (reason == QSystemTrayIcon::DoubleClick) activate();
+        return;
+    }
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::DoubleClick:
+        activate();
+        break;
+    case QSystemTrayIcon::Context:
+    case QSystemTrayIcon::MiddleClick:
+        // A host that does not draw the exported menu itself asks the program to show it.
+        m_menu.popup(QCursor::pos());
+        break;
+    default:
+        break;
+    }
 }
 
 void TrayMenu::showIconFor(bool disabled)
 {
     m_disabled = disabled;
     m_started = true;
-    applyIcons();
+    applyIcon();
 }
 
-void TrayMenu::applyIcons()
+void TrayMenu::applyIcon()
 {
-    if (!m_trayAvailable || !m_started) return;
-    // Hide first, so that the tray never holds both.
-    (m_disabled ? ZarTrayIcon : ZarDisTrayIcon)->hide();
-    (m_disabled ? ZarDisTrayIcon : ZarTrayIcon)->show();
+    if (!m_started) return;
+    ZarTrayIcon->setIcon(programIcon(m_disabled));
+    ZarTrayIcon->setToolTip(m_disabled ? QStringLiteral("Zarvo! (disabled)") : QStringLiteral("Zarvo!"));
+    if (m_trayAvailable) ZarTrayIcon->show();
 }
 
 void TrayMenu::checkTray()
@@ -81,7 +96,7 @@ void TrayMenu::checkTray()
     if (m_trayAvailable || !m_probe()) return;
     m_poll.stop();
     m_trayAvailable = true;
-    applyIcons();
+    applyIcon();
     Q_EMIT trayAppeared();
 }
 

@@ -6,4 +6,5 @@ target_sources(zarvo_app PRIVATE
     GuardedApplication.h GuardedApplication.cpp
     ClockMenu.h ClockMenu.cpp
     TrayMenu.h TrayMenu.cpp
+    ProgramIcon.h ProgramIcon.cpp
 )

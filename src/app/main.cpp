@@ -1,4 +1,5 @@
 #include "app/GuardedApplication.h"
+#include "app/ProgramIcon.h"
 #include "app/zarForm.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
@@ -18,20 +19,24 @@ using namespace zarvo;
 
 namespace {
 
-// Without a display the program still runs, on Qt's offscreen platform. Where only Wayland is
-// offered, ask for X11 (XWayland), since Wayland clients may not place their own windows.
-void choosePlatform()
+// Without a display the program still runs, on Qt's offscreen platform. X11 comes first (also
+// XWayland on a Wayland desktop), since Wayland clients may not place their own windows; where no
+// X server answers, the program runs on Wayland, its windows placed by the compositor. Says
+// whether the choice was the program's (false when the user named a platform).
+bool choosePlatform()
 {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return false;
     const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (x11 && wayland) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    } else if (!x11 && !wayland) {
+    // Qt tries each in turn and takes the first that connects; should no display answer, the
+    // events still fire, without windows.
+    if (x11)
+        qputenv("QT_QPA_PLATFORM", wayland ? "xcb;wayland;offscreen" : "xcb;offscreen");
+    else if (wayland)
+        qputenv("QT_QPA_PLATFORM", "wayland;offscreen");
+    else
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        std::fprintf(stderr,
-                     "zarvo: no display found; running on Qt's offscreen platform, windows are not shown\n");
-    }
+    return true;
 }
 
 } // namespace
@@ -44,12 +49,25 @@ int main(int argc, char* argv[])
 
     // Before Qt starts any thread, so that the signals reach only the user-interface thread.
     TerminationSignals::block();
-    choosePlatform();
+    const bool platformChosen = choosePlatform();
 
     GuardedApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    if (platformChosen) {
+        // The programs that events start get the desktop's environment, not the program's choice.
+        qunsetenv("QT_QPA_PLATFORM");
+        if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+            std::fprintf(
+                stderr,
+                "zarvo: no display found; running on Qt's offscreen platform, windows are not shown\n");
+    }
     QApplication::setApplicationName(QStringLiteral("zarvo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zarvo!"));
+    // No display name: Qt would append it to every window title, and the titles are the
+    // windows' own ("Calendar", "Properties", ...).
+    // The desktop entry, the metainfo and the icons carry this id; Wayland compositors and
+    // StatusNotifierItem hosts find the entry by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.pelmark.Zarvo"));
+    QApplication::setWindowIcon(programIcon());
 
     int status = 0;
     try {

@@ -91,7 +91,7 @@ void TzarForm::connectMenus()
     connect(m_tray.AboutItem, &QAction::triggered, this, &TzarForm::AboutItemClick);
     connect(m_tray.DisItem, &QAction::triggered, this, &TzarForm::DisItemClick);
     connect(m_tray.ShutItem, &QAction::triggered, this, &TzarForm::ShutItemClick);
-    connect(&m_tray, &TrayMenu::iconDoubleClicked, this, &TzarForm::PropItemClick);
+    connect(&m_tray, &TrayMenu::iconActivated, this, &TzarForm::PropItemClick);
     connect(&m_tray, &TrayMenu::trayAppeared, this, [this] { useFloatingMenu(false); });
 }
 

@@ -5,6 +5,7 @@
 #include "cfgEventsPage.h"
 #include "cfgParamPage.h"
 #include "cfgStickerPage.h"
+#include "platform/Autostart.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -36,7 +37,7 @@ TcfgForm::TcfgForm(const Settings& settings, const CfgServices& services, const 
                    QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_showHelp(services.showHelp)
+      m_showHelp(services.showHelp), m_autostart(services.autostart)
 {
     setObjectName(QStringLiteral("cfgForm"));
     setWindowTitle(QStringLiteral("Properties"));
@@ -82,6 +83,13 @@ TcfgForm::TcfgForm(const Settings& settings, const CfgServices& services, const 
     m_connect->fill(settings);
     m_events->openPage();
     m_sticker->fill(settings);
+    if (!m_autostart) {
+        m_ownAutostart = std::make_unique<Autostart>();
+        m_autostart = m_ownAutostart.get();
+    }
+    // The real state, read now: the user may have changed it elsewhere since the last time.
+    m_startAtLoginWas = m_autostart->enabled();
+    m_params->fillStartAtLogin(m_startAtLoginWas);
     m_pages->setCurrentIndex(EventsPage);
 
     adjustSize();
@@ -98,6 +106,15 @@ void TcfgForm::showEvent(QShowEvent* e)
         m_columnsFitted = true;
         m_events->grid()->fitEventColumn();
     }
+}
+
+void TcfgForm::done(int result)
+{
+    // Only a change is written: an unchanged box leaves the files as the user or the system keep them.
+    if (result == Accepted && m_params->startAtLogin() != m_startAtLoginWas &&
+        !m_autostart->setEnabled(m_params->startAtLogin()))
+        qWarning("zarvo: cannot change %s", qPrintable(m_autostart->userEntryPath()));
+    QDialog::done(result);
 }
 
 void TcfgForm::keyPressEvent(QKeyEvent* e)

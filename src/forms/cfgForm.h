@@ -10,6 +10,7 @@
 #include <QFont>
 
 #include <functional>
+#include <memory>
 
 class QPushButton;
 class QTabWidget;
@@ -20,6 +21,7 @@ class CfgConnectPage;
 class CfgEventsPage;
 class CfgParamPage;
 class CfgStickerPage;
+class Autostart;
 
 // What the Properties dialog works with besides the settings it copies.
 struct CfgServices
@@ -30,6 +32,8 @@ struct CfgServices
     std::function<void(int, int)> speakTime; // the Talk tests speak 10:15, 10:30 and 10:00
     // Opens a help context; when empty, the program's help window shows it.
     std::function<void(int)> showHelp = {};
+    // Starting at login; when null, the dialog uses the autostart folders of the environment.
+    Autostart* autostart = nullptr;
 };
 
 // How the sticker note looks, for the preview on the Sticker page.
@@ -73,6 +77,9 @@ public:
     int helpContext() const;
     CfgEventsPage* eventsPage() const { return m_events; }
 
+    // OK also writes or removes the user's autostart entry, when "Start at login" was changed.
+    void done(int result) override;
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -87,6 +94,9 @@ private:
     CfgStickerPage* m_sticker = nullptr;
     CfgConnectPage* m_connect = nullptr;
     bool m_columnsFitted = false;
+    std::unique_ptr<Autostart> m_ownAutostart;
+    Autostart* m_autostart = nullptr;
+    bool m_startAtLoginWas = false;
 };
 
 } // namespace zarvo

@@ -81,6 +81,9 @@ CfgParamPage::CfgParamPage(ISoundPlayer& sound, std::function<void(int, int)> sp
     m_missedCheck->setObjectName(QStringLiteral("cfgShowMissedCheckBox"));
     m_desktopNotifyCheck = new QCheckBox(QStringLiteral("Deskto&p notifications"), this);
     m_desktopNotifyCheck->setObjectName(QStringLiteral("cfgDesktopNotifyCheckBox"));
+    // "l" is taken by "Sound fi&le" on this page.
+    m_loginCheck = new QCheckBox(QStringLiteral("Start at lo&gin"), this);
+    m_loginCheck->setObjectName(QStringLiteral("cfgStartAtLoginCheckBox"));
     events->addWidget(m_soundCheck, 0, 0);
     events->addWidget(m_mainLabel, 0, 1);
     events->addWidget(m_mainEdit, 0, 2);
@@ -90,6 +93,7 @@ CfgParamPage::CfgParamPage(ISoundPlayer& sound, std::function<void(int, int)> sp
     events->addWidget(m_deleteCheck, 2, 0);
     events->addWidget(m_missedCheck, 3, 0);
     events->addWidget(m_desktopNotifyCheck, 4, 0);
+    events->addWidget(m_loginCheck, 5, 0);
     events->setColumnStretch(2, 1);
     page->addLayout(events);
     page->addStretch(1);
@@ -210,6 +214,16 @@ void CfgParamPage::applyTo(Settings& s) const
     s.File1h = m_chimes[Chime1h].file->text();
     s.SoundFile = m_mainEdit->text();
     s.Repeat = m_repeat->isChecked();
+}
+
+void CfgParamPage::fillStartAtLogin(bool on)
+{
+    m_loginCheck->setChecked(on);
+}
+
+bool CfgParamPage::startAtLogin() const
+{
+    return m_loginCheck->isChecked();
 }
 
 void CfgParamPage::testChime(Chime c)

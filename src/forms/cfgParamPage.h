@@ -34,6 +34,10 @@ public:
 
     void fill(const Settings& s);
     void applyTo(Settings& s) const;
+    // "Start at login" is no setting: it shows what the autostart files say when the dialog
+    // opens, and the dialog writes the choice on OK.
+    void fillStartAtLogin(bool on);
+    bool startAtLogin() const;
     // The enabling rules of the page, from the state of its boxes and radios.
     void applyRules();
 
@@ -74,6 +78,7 @@ private:
     QCheckBox* m_deleteCheck = nullptr;
     QCheckBox* m_missedCheck = nullptr;
     QCheckBox* m_desktopNotifyCheck = nullptr;
+    QCheckBox* m_loginCheck = nullptr;
 };
 
 } // namespace zarvo

@@ -1,9 +1,9 @@
 #include "DesktopDefaults.h"
 
+#include "KeyFile.h"
 #include "ShellWords.h"
+#include "XdgPaths.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -11,102 +11,21 @@ namespace zarvo::DesktopDefaults {
 
 namespace {
 
-using Group = QHash<QString, QString>;
-
-// Relative entries in the XDG variables are invalid and ignored, as the base-directory rules say.
-QString absoluteOr(const QString& value, const QString& fallback)
-{
-    return QDir::isAbsolutePath(value) ? value : fallback;
-}
-
-QStringList absoluteOnly(const QStringList& dirs)
-{
-    QStringList out;
-    for (const QString& d : dirs)
-        if (QDir::isAbsolutePath(d)) out << d;
-    return out;
-}
-
-// The groups of a key file. Hand-written because the keys of mimeapps.list are MIME types with
-// '/' in them, which general settings readers take for nested groups. Damaged lines are skipped.
-QHash<QString, Group> readKeyFile(const QString& path)
-{
-    QHash<QString, Group> groups;
-    QFile file(path);
-    // Desktop entries and these lists are a few kilobytes; anything far larger is not one.
-    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly)) return groups;
-    QString current;
-    bool haveGroup = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.isEmpty() || line.startsWith(u'#')) continue;
-        if (line.startsWith(u'[')) {
-            haveGroup = line.endsWith(u']');
-            current = haveGroup ? line.mid(1, line.size() - 2) : QString();
-            continue;
-        }
-        const qsizetype eq = line.indexOf(u'=');
-        if (!haveGroup || eq <= 0) continue;
-        const QString key = line.left(eq).trimmed();
-        // The first occurrence of a key counts, as in every reader of these files.
-        Group& g = groups[current];
-        if (!g.contains(key)) g.insert(key, line.mid(eq + 1).trimmed());
-    }
-    return groups;
-}
+using KeyFile::Group;
+using KeyFile::read;
+using KeyFile::unescapeValue;
 
 QStringList configDirs()
 {
-    QStringList dirs;
-    const QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    dirs << absoluteOr(home, QDir::homePath() + QStringLiteral("/.config"));
-    const QStringList sys =
-        absoluteOnly(qEnvironmentVariable("XDG_CONFIG_DIRS").split(u':', Qt::SkipEmptyParts));
-    dirs << (sys.isEmpty() ? QStringList{QStringLiteral("/etc/xdg")} : sys);
-    return dirs;
+    return QStringList{xdgConfigHome()} + xdgConfigDirs();
 }
 
 QStringList applicationDirs()
 {
-    QStringList dirs;
-    const QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    dirs << absoluteOr(home, QDir::homePath() + QStringLiteral("/.local/share")) +
-                QStringLiteral("/applications");
-    const QStringList sys =
-        absoluteOnly(qEnvironmentVariable("XDG_DATA_DIRS").split(u':', Qt::SkipEmptyParts));
-    const QStringList data =
-        sys.isEmpty() ? QStringList{QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")} : sys;
-    for (const QString& d : data)
+    QStringList dirs{xdgDataHome() + QStringLiteral("/applications")};
+    for (const QString& d : xdgDataDirs())
         dirs << d + QStringLiteral("/applications");
     return dirs;
-}
-
-// General escapes of key-file values; the Exec line has its own quoting on top.
-QString unescapeValue(const QString& value)
-{
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c != u'\\' || i + 1 >= value.size()) {
-            out += c;
-            continue;
-        }
-        const QChar e = value.at(++i);
-        if (e == u's')
-            out += u' ';
-        else if (e == u'n')
-            out += u'\n';
-        else if (e == u't')
-            out += u'\t';
-        else if (e == u'r')
-            out += u'\r';
-        else if (e == u'\\')
-            out += u'\\';
-        else // not a general escape: left for the Exec quoting
-            out += c, out += e;
-    }
-    return out;
 }
 
 } // namespace
@@ -146,7 +65,7 @@ QString findDesktopEntry(const QString& desktopId)
 
 std::optional<QStringList> execWords(const QString& desktopFile)
 {
-    const QHash<QString, Group> groups = readKeyFile(desktopFile);
+    const QHash<QString, Group> groups = read(desktopFile);
     const auto entry = groups.constFind(QStringLiteral("Desktop Entry"));
     if (entry == groups.cend()) return std::nullopt;
     if (entry->value(QStringLiteral("Hidden")) == QStringLiteral("true")) return std::nullopt;
@@ -182,7 +101,7 @@ QStringList withoutFieldCodes(const QStringList& words)
 QString defaultApplication(const QString& mimeType)
 {
     for (const QString& list : mimeAppsFiles()) {
-        const QHash<QString, Group> groups = readKeyFile(list);
+        const QHash<QString, Group> groups = read(list);
         const QString ids = groups.value(QStringLiteral("Default Applications")).value(mimeType);
         // The first installed, usable entry of the list wins; a damaged one is passed over.
         for (const QString& id : ids.split(u';', Qt::SkipEmptyParts)) {

@@ -80,14 +80,12 @@ SessionEnd::SessionEnd(const QDBusConnection& systemBus, const QDBusConnection& 
 void SessionEnd::request(int shutdownType)
 {
     switch (shutdownType) {
-    case 0:
-        callLogin(QStringLiteral("Halt"), {false});
+    case 0: // "Shutdown": logind's Halt would stop the system but leave the machine switched on
+    case 2:
+        callLogin(QStringLiteral("PowerOff"), {false});
         break;
     case 1:
         logoffThroughSessionManager(0);
-        break;
-    case 2:
-        callLogin(QStringLiteral("PowerOff"), {false});
         break;
     case 3:
         callLogin(QStringLiteral("Reboot"), {false});

@@ -16,7 +16,7 @@ inline void EnablePrivilege(const QString& name)
     (void)name;
 }
 
-// Ends the machine or the session without asking the user: halt, power off and reboot through
+// Ends the machine or the session without asking the user: power off and reboot through
 // the login service on the system bus; log off through the desktop's session manager on the
 // session bus where one answers, else through the login service for our own session. Every call
 // is sent without waiting for its answer, and failures are silent.
@@ -29,7 +29,8 @@ public:
     SessionEnd(const QDBusConnection& systemBus, const QDBusConnection& sessionBus,
                QObject* parent = nullptr);
 
-    // 0 halt, 1 log off, 2 power off, 3 reboot; any other value asks nothing.
+    // 0 shut down and 2 power off (both switch the machine off), 1 log off, 3 reboot; any other
+    // value asks nothing.
     void request(int shutdownType);
 
 private:

@@ -6,7 +6,6 @@ namespace zarvo {
 
 namespace {
 
-// A relative or empty value of an XDG variable is invalid and must be ignored.
 QString xdgDir(const char* variable, const QString& fallbackUnderHome)
 {
     const QString value = qEnvironmentVariable(variable);
@@ -14,16 +13,44 @@ QString xdgDir(const char* variable, const QString& fallbackUnderHome)
     return QDir::homePath() + QLatin1Char('/') + fallbackUnderHome;
 }
 
+QStringList xdgDirList(const char* variable, const QStringList& fallback)
+{
+    QStringList dirs;
+    for (const QString& d : qEnvironmentVariable(variable).split(u':', Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(d)) dirs << QDir::cleanPath(d);
+    return dirs.isEmpty() ? fallback : dirs;
+}
+
 } // namespace
+
+QString xdgConfigHome()
+{
+    return xdgDir("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
+
+QString xdgDataHome()
+{
+    return xdgDir("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
+
+QStringList xdgConfigDirs()
+{
+    return xdgDirList("XDG_CONFIG_DIRS", {QStringLiteral("/etc/xdg")});
+}
+
+QStringList xdgDataDirs()
+{
+    return xdgDirList("XDG_DATA_DIRS", {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")});
+}
 
 QString settingsFilePath()
 {
-    return xdgDir("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/zarvo/settings.reg");
+    return xdgConfigHome() + QStringLiteral("/zarvo/settings.reg");
 }
 
 QString eventsDir()
 {
-    return xdgDir("XDG_DATA_HOME", QStringLiteral(".local/share")) + QStringLiteral("/zarvo");
+    return xdgDataHome() + QStringLiteral("/zarvo");
 }
 
 QString handledUpToFile()

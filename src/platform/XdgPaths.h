@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace zarvo {
 
@@ -11,5 +12,12 @@ QString eventsDir();
 // $XDG_STATE_HOME/zarvo/handled (default ~/.local/state/zarvo/handled): up to when the events
 // were dealt with when the program last ran.
 QString handledUpToFile();
+
+// The base folders themselves, read from the environment at each call. A relative or empty
+// value is invalid and ignored, as the base-directory rules say.
+QString xdgConfigHome();     // default ~/.config
+QString xdgDataHome();       // default ~/.local/share
+QStringList xdgConfigDirs(); // default /etc/xdg
+QStringList xdgDataDirs();   // default /usr/local/share, /usr/share
 
 } // namespace zarvo

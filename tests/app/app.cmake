@@ -10,3 +10,5 @@ zarvo_target_defaults(tst_guardedapplication)
 add_test(NAME tst_guardedapplication COMMAND tst_guardedapplication)
 set_tests_properties(tst_guardedapplication PROPERTIES LABELS unit
     PASS_REGULAR_EXPRESSION "zarvo: thrown in a handler\nzarvo: Unknown exception\n(.*\n)?PASS")
+# The tray's icon and its activations on XEmbed and StatusNotifierItem trays.
+zarvo_add_test(tst_traymenu SOURCES app/tst_traymenu.cpp ${PROJECT_SOURCE_DIR}/resources/icons.qrc LIBS zarvo_app)

@@ -6,6 +6,7 @@
 #include "core/SoundPlayer.h"
 #include "forms/cfgEventsPage.h"
 #include "forms/cfgForm.h"
+#include "platform/Autostart.h"
 
 #include <QAbstractButton>
 #include <QPair>
@@ -64,6 +65,7 @@ struct CfgRig
     zarvo::Settings settings;
     QList<QPair<int, int>> spoken;
     QList<int> helpContexts;
+    zarvo::Autostart* autostart = nullptr; // none: the dialog reads the environment's folders
     std::unique_ptr<zarvo::TcfgForm> form;
 
     explicit CfgRig(const QVector<zarvo::EventRecord>& rows = {})
@@ -83,6 +85,7 @@ struct CfgRig
                                         spoken.append({h, m});
                                     },
                                     [this](int context) { helpContexts << context; }};
+        services.autostart = autostart;
         zarvo::StickerLook look{QFont(QStringLiteral("Serif"), 17), QColor(Qt::darkBlue), QColor(Qt::yellow)};
         form = std::make_unique<zarvo::TcfgForm>(settings, services, look);
         if (show) {

@@ -6,3 +6,5 @@ zarvo_add_test(tst_xdgpaths SOURCES platform/tst_xdgpaths.cpp LIBS zarvo_platfor
 # Without a sound server it checks only that the queue runs dry; with tools/rigs/sound.sh
 # running (its env exported) it also checks what gets played.
 zarvo_add_test(tst_qtsoundplayer SOURCES platform/tst_qtsoundplayer.cpp LIBS zarvo_platform)
+# Starting at login: the system's and the user's autostart entries in private folders.
+zarvo_add_test(tst_autostart SOURCES platform/tst_autostart.cpp LIBS zarvo_platform)

@@ -56,7 +56,7 @@ private slots:
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("0 shutdown") << 0 << QStringList{"Halt false"};
+        QTest::newRow("0 shutdown") << 0 << QStringList{"PowerOff false"};
         QTest::newRow("2 power off") << 2 << QStringList{"PowerOff false"};
         QTest::newRow("3 reboot") << 3 << QStringList{"Reboot false"};
         QTest::newRow("-1") << -1 << QStringList{};
