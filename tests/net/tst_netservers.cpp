@@ -2,6 +2,7 @@
 // tests/integration/net_servers.sh: a POP3 server with a mailbox of 3, an SMTP server that stores
 // what it accepts, an RFC 868 time service and the time-and-date service mocked on a private bus.
 #include "NetRig.h"
+#include "net/NMTime.h"
 #include "platform/TimeDated.h"
 
 #include <QDBusArgument>
@@ -75,10 +76,10 @@ void TestNetServers::mailbox()
     rig.add(QStringLiteral("Mail"), day, QTime(9, 0), EvCheckMailbox, 1);
     rig.scheduler.SelectNextEvent();
     rig.runTo(QDateTime(day, QTime(9, 1)));
-    QCOMPARE(rig.lines, lines);
-    QCOMPARE(rig.dialUp.calls, (QStringList{QStringLiteral("snapshot"), QStringLiteral("hangup")}));
-    QVERIFY(!rig.net.MailChecker.Connected());
     QCOMPARE(rig.dateOf(QStringLiteral("Mail")), day.addDays(1));
+    QTRY_COMPARE(rig.results, 1);
+    QCOMPARE(rig.lines, lines);
+    QTRY_COMPARE(rig.dialUp.calls(), kOneBracket);
 }
 
 void TestNetServers::mail_data()
@@ -124,10 +125,12 @@ void TestNetServers::mail()
     e.NextMailSubject = subject;
     e.NextMailBody = QStringLiteral(".dots first");
     const QByteArray before = newestMail(env("SMTP_MAILDIR"));
-    net.sendMail(s, e);
-    QTRY_VERIFY(newestMail(env("SMTP_MAILDIR")) != before);
+    bool sent = false;
+    net.sendMail(s, e, [&](const MailResult& r) { sent = r.sent; });
+    QTRY_VERIFY(sent);
+    QVERIFY(newestMail(env("SMTP_MAILDIR")) != before);
     QCOMPARE(newestMail(env("SMTP_MAILDIR")), stored);
-    QCOMPARE(dialUp.calls, (QStringList{QStringLiteral("snapshot"), QStringLiteral("hangup")}));
+    QTRY_COMPARE(dialUp.calls(), kOneBracket);
 }
 
 void TestNetServers::timeOfDay()
@@ -167,7 +170,9 @@ void TestNetServers::clockSetKeepsTheLocalDate()
     s.SyncServer = QStringLiteral("127.0.0.1");
     s.SyncPort = env("TIME_PORT").toInt();
     s.SyncTimeout = 1;
-    net.synchronizeTime(s);
+    TimeSyncResult result;
+    net.synchronizeTime(s, [&](const TimeSyncResult& r) { result = r; });
+    QTRY_VERIFY(result.setTo.isValid());
     QProcess::execute(env("TIME_RIG"), {QStringLiteral("offset"), QStringLiteral("+0")});
 
     qint64 usec = 0;
