@@ -5,6 +5,9 @@
 
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
 using namespace zarvo;
 
 class TestPowersock : public QObject
@@ -23,6 +26,8 @@ private slots:
     void transactionReplyNumber();
     void connectStartsEmpty();
     void abandonedAttemptStaysAbandoned();
+    void stopFlagEndsTheWait_data();
+    void stopFlagEndsTheWait();
 };
 
 void TestPowersock::errorMessages_data()
@@ -267,6 +272,63 @@ void TestPowersock::abandonedAttemptStaysAbandoned()
     server.resumeAccepting();
     QTest::qWait(1500);
     QVERIFY(!sock.Connected());
+}
+
+void TestPowersock::stopFlagEndsTheWait_data()
+{
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("reply") << 0 << "EAbortError|Socket readln aborted";
+    QTest::newRow("send to a peer that does not read") << 1 << "EAbortError|Socket send aborted";
+    QTest::newRow("connection") << 2 << "ESockError|Connection Canceled";
+}
+
+void TestPowersock::stopFlagEndsTheWait()
+{
+    QFETCH(int, stage);
+    QFETCH(QString, failure);
+    // A listener nobody accepts from: the system completes connections into its queue until the
+    // queue is full, and nobody ever reads them.
+    QTcpServer listener;
+    listener.setListenBacklogSize(0);
+    QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
+    listener.pauseAccepting();
+    QList<QTcpSocket*> fillers;
+    if (stage == 2) {
+        for (int i = 0; i < 4; ++i) {
+            fillers << new QTcpSocket(this);
+            fillers.last()->connectToHost(QHostAddress::LocalHost, listener.serverPort());
+        }
+        QTest::qWait(100);
+    }
+    TPowersock sock;
+    sock.Host = QStringLiteral("127.0.0.1");
+    sock.Port = listener.serverPort();
+    sock.TimeOut = 20000;
+    std::atomic<bool> stop{false};
+    sock.setStopFlag(&stop);
+    if (stage < 2) sock.Connect();
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop = true;
+    });
+    qint64 ms = 0;
+    const QString f = timedFailureOf(
+        [&] {
+            if (stage == 0) sock.ReadLn();
+            if (stage == 1) sock.SendStream(QByteArray(64 << 20, 'z'));
+            if (stage == 2) sock.Connect();
+        },
+        ms);
+    stopper.join();
+    qDeleteAll(fillers);
+    if (stage == 2 && f.isEmpty()) QSKIP("the system accepted the connection despite the full queue");
+    QCOMPARE(f, failure);
+    QVERIFY2(ms >= 190 && ms < 1000, qPrintable(QString::number(ms)));
+    // Stopped stays stopped: nothing waits any more.
+    QCOMPARE(timedFailureOf([&] { sock.Read(10); }, ms).section(QLatin1Char('|'), 0, 0),
+             QStringLiteral("EAbortError"));
+    QVERIFY(ms < 100);
 }
 
 QTEST_GUILESS_MAIN(TestPowersock)
