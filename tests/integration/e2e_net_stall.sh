@@ -64,26 +64,10 @@ SOUND=$RIG_DIR/beep.wav
 sox -n -b 16 -r 22050 -c 1 "$SOUND" synth 0.3 sine 880 vol 0.5
 
 # A first start writes every setting; then the mailbox account and a visible clock with seconds.
-"$BIN" >"$LOG" 2>&1 &
-pid=$!
-settings=$XDG_CONFIG_HOME/zarvo/settings.reg
-until_true 10 test -s "$settings" || fail "no settings file"
-kill -TERM "$pid"; wait "$pid" || fail "exit status $? after SIGTERM"
-pid=""
-pas=$(python3 -c '
-import sys
-key, out = 47093, []
-for b in sys.argv[1].encode():
-    o = b ^ (key >> 8); out.append("%02x" % o); key = ((o + key) * 14509 + 52178) & 0xFFFF
-print(",".join(out))' secret)
-set_value() { sed -i "s/^\"$1\"=.*/\"$1\"=$2/" "$settings"; grep -q "^\"$1\"=$2\$" "$settings" || fail "cannot set $1"; }
-set_value User '"alice"'
-set_value Pas "hex(1):$pas"
-set_value Server '"127.0.0.1"'
-set_value Port "dword:$(printf %08x "$STALL_PORT")"
-set_value Timeout dword:00000001
-set_value ClockVisible dword:00000001
-set_value SecVisible dword:00000001
+"$RIGS/settings.sh" init "$BIN" || fail "no settings file"
+"$RIGS/settings.sh" set User '"alice"' Pas password:secret Server '"127.0.0.1"' \
+    Port "dword:$(printf %08x "$STALL_PORT")" Timeout dword:00000001 ClockVisible dword:00000001 \
+    SecVisible dword:00000001 || fail "the settings could not be made"
 
 # Daily events: checks at T, T+4 and T+28, notifications at T+3 and T+10.
 T=$(($(date +%s) + 5))
