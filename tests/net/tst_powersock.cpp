@@ -98,6 +98,16 @@ void TestPowersock::invalidHost()
     QCOMPARE(failureOf([&] { sock.Connect(); }), QString());
     QCOMPARE(asked, 1);
     QVERIFY(sock.Connected());
+    sock.Disconnect();
+
+    // A name is looked up (its IPv4 address first), and OnHostResolved says so.
+    int resolved = 0;
+    sock.OnInvalidHost = nullptr;
+    sock.OnHostResolved = [&](TPowersock*) { ++resolved; };
+    sock.Host = QStringLiteral("localhost");
+    QCOMPARE(failureOf([&] { sock.Connect(); }), QString());
+    QCOMPARE(resolved, 1);
+    QCOMPARE(sock.RemoteAddress(), QHostAddress(QHostAddress::LocalHost));
 }
 
 void TestPowersock::readLines()
