@@ -74,6 +74,14 @@ void TestPowersock::connectFailures()
     QCOMPARE(failureOf([&] { sock.Connect(); }), QStringLiteral("ESockError|Already connected"));
     sock.Disconnect();
     QVERIFY(!sock.Connected());
+
+    // Once the server has closed an idle connection, the object is idle again.
+    server.onLine = [](QTcpSocket* s, const QByteArray&) { s->disconnectFromHost(); };
+    QCOMPARE(failureOf([&] { sock.Connect(); }), QString());
+    sock.Writeln(QStringLiteral("BYE"));
+    QTRY_COMPARE(server.closed(), 2);
+    QCOMPARE(failureOf([&] { sock.Connect(); }), QString());
+    QVERIFY(sock.Connected());
 }
 
 void TestPowersock::invalidHost()
