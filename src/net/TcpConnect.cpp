@@ -127,7 +127,8 @@ TcpConnection connectTcp(const QHostAddress& address, quint16 port, const QDeadl
     if (fd < 0) return failed(-1, errno);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&target), length) == 0)
         return {TcpConnection::Connected, fd, 0};
-    if (errno != EINPROGRESS) return failed(fd, errno);
+    // Interrupted or not, the attempt goes on in the background.
+    if (errno != EINPROGRESS && errno != EINTR) return failed(fd, errno);
 
     for (;;) {
         if (stop && stop()) {

@@ -70,7 +70,7 @@ sox -n -b 16 -r 22050 -c 1 "$SOUND" synth 0.3 sine 880 vol 0.5
     SecVisible dword:00000001 || fail "the settings could not be made"
 
 # Daily events: checks at T, T+4 and T+28, notifications at T+3 and T+10.
-T=$(($(date +%s) + 5))
+T=$(($(date +%s) + 7))
 row() {  # row N NAME OFFSET TYPE
     local at=$((T + $3))
     echo "INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvCS, EvRecMonth)
