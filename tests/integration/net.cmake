@@ -1,5 +1,6 @@
-# The network actions against real servers on 127.0.0.1 (Dovecot, aiosmtpd, xinetd, a mocked
-# time-and-date service); the script starts and stops them. The servers use fixed ports.
+# The network actions against real servers on 127.0.0.1 (Dovecot, aiosmtpd, xinetd, mocked
+# time-and-date and network manager services); the script starts and stops them. The servers
+# use fixed ports.
 add_test(NAME net_servers COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/net_servers.sh)
 set_tests_properties(net_servers PROPERTIES LABELS integration TIMEOUT 120 RUN_SERIAL TRUE
     ENVIRONMENT "NET_SERVERS_TEST=$<TARGET_FILE:tst_netservers>")
