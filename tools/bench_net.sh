@@ -2,15 +2,18 @@
 # The network clients against the same local servers as curl and rdate, in one run: a mailbox
 # check, a time read and a mail. Prints medians of RUNS (default 20) in milliseconds, both for the
 # exchange inside a running program and for a whole process (start-up included, as curl and
-# rdate are measured).
-#   tools/bench_net.sh [BUILD_DIR]   (default build; needs the netbench target built)
+# rdate are measured). Then, side by side, how late the built program's alarm goes off for a
+# Notification due two seconds after a mailbox check began that waits for a silent server, and
+# for the same Notification without the check (medians of LATE_RUNS, default 5, alternating).
+#   tools/bench_net.sh [BUILD_DIR]   (default build; needs the netbench and zarvo targets built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BENCH=$(readlink -f "${1:-build}")/tests/netbench
+BUILD=$(readlink -f "${1:-build}")
+BENCH=$BUILD/tests/netbench
 RUNS=${RUNS:-20}
 RIGS=$PWD/tools/rigs
 export RIG_DIR=${RIG_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zarvo-bench.XXXXXX")}
-trap 'for r in time smtp pop3; do "$RIGS/$r.sh" stop || true; done' EXIT
+trap 'for r in stall time smtp pop3; do "$RIGS/$r.sh" stop || true; done' EXIT
 "$RIGS/pop3.sh" start >/dev/null
 for _ in $(seq 40); do "$RIGS/pop3.sh" check >/dev/null 2>&1 && break; sleep 0.25; done
 "$RIGS/smtp.sh" start >/dev/null
@@ -46,3 +49,46 @@ printf '%-8s %10s %12s %10s %9s %9s\n' "ms" "in-program" "own process" "referenc
 row pop3 "$pop_in" "$pop_proc" "$pop_curl"
 row time "$time_in" "$time_proc" "$time_rdate"
 row smtp "$smtp_in" "$smtp_proc" "$smtp_curl"
+
+# Lateness of a Notification's alarm while a mailbox check waits for a silent server.
+"$RIGS/stall.sh" start silent >/dev/null
+eval "$("$RIGS/stall.sh" env)"
+late_run() {  # late_run with|without: ms between the Notification's second and its alarm
+  local w=$RIG_DIR/late.$1 pid T alarm
+  rm -rf "$w"; mkdir -p "$w/run"; chmod 700 "$w/run"
+  (
+    export XDG_CONFIG_HOME=$w/config XDG_DATA_HOME=$w/data XDG_RUNTIME_DIR=$w/run QT_QPA_PLATFORM=offscreen
+    mkdir -p "$XDG_DATA_HOME/zarvo"
+    "$RIGS/settings.sh" init "$BUILD/zarvo"
+    "$RIGS/settings.sh" set User '"alice"' Pas password:secret Server '"127.0.0.1"' \
+      Port "dword:$(printf %08x "$STALL_PORT")" Timeout dword:00000001 Sound dword:00000000
+    T=$(($(date +%s) + 3))
+    sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
+PRAGMA user_version = 1;
+CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
+  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
+  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvRecMonth)
+  VALUES (1, 'Note', '$(date -d "@$((T + 2))" +%F)', '$(date -d "@$((T + 2))" +%T)', 0, 1, 0);
+SQL
+    [ "$1" = without ] || sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" "INSERT INTO events (RowNo, EvName, EvDate,
+      EvTime, EvType, EvRec, EvRecMonth) VALUES (2, 'Mail', '$(date -d "@$T" +%F)', '$(date -d "@$T" +%T)', 3, 1, 0)"
+    ZARVO_TRACE=1 "$BUILD/zarvo" 2>"$w/log" &
+    pid=$!
+    for _ in $(seq 150); do grep -q "^zarvo-trace: alarm .*" "$w/log" &&
+      [ "$(grep -c '^zarvo-trace: alarm' "$w/log")" -ge "$([ "$1" = with ] && echo 2 || echo 1)" ] && break; sleep 0.05; done
+    kill -TERM "$pid"; wait "$pid" || true
+    [ "$1" = without ] || grep -q '^zarvo-trace: mailbox-start' "$w/log" || { echo "no mailbox check" >&2; exit 1; }
+    grep -q '^zarvo-trace: mailbox-result' "$w/log" && { echo "the check did not wait" >&2; exit 1; }
+    alarm=$(sed -n 's/^zarvo-trace: alarm //p' "$w/log" | tail -1)
+    echo $((alarm - (T + 2) * 1000))
+  )
+}
+with=() without=()
+for _ in $(seq "${LATE_RUNS:-5}"); do
+  with+=("$(late_run with)")
+  without+=("$(late_run without)")
+done
+echo
+printf '%-44s %s ms (%s)\n' "Notification alarm after its second, check waiting:" "$(median "${with[@]}")" "${with[*]}"
+printf '%-44s %s ms (%s)\n' "the same without the check:" "$(median "${without[@]}")" "${without[*]}"

@@ -10,7 +10,9 @@
 namespace zarvo {
 
 // The actions of every event type: the local ones through the system, the three network ones
-// through the clients, with the settings as they stand when the event fires.
+// through the clients on their worker threads, with the settings as they stand when the event
+// fires. With ZARVO_TRACE set, the moments a network action starts and its result arrives go to
+// stderr.
 class AppActions : public SystemActions
 {
 public:
@@ -22,9 +24,10 @@ public:
 
 private:
     const Settings& m_settings;
+    const bool m_trace;
     DialUpGuard m_dialUp;
     TimeDated m_timeDated;
-    NetworkActions m_network;
+    NetworkActions m_network; // last: its workers use the two above until it is gone
 };
 
 } // namespace zarvo

@@ -31,15 +31,15 @@ quint32 TNMTime::exchange()
 
     m_recv.clear();
     m_lastEventOk = false;
-    startTimer();
-    startConnection();
-    // A refused connection reports an error and is waited out until the time-out; with TimeOut 0
-    // the ceiling stands in for it.
-    const QDeadlineTimer ceiling = ioBound();
-    waitUntil([&] { return m_connected || m_timedOut || ceiling.hasExpired(); });
+    // With TimeOut 0 the ceiling stands in for the time-out.
+    QDeadlineTimer bound = startTimer();
+    if (bound.isForever()) bound = ioBound();
+    const Opened opened = openConnection(bound);
+    // A refused connection is waited out until the time-out.
+    if (opened == Opened::Failed) sleepUntil(bound);
     stopTimer();
-    if (!m_connected) {
-        abandonAttempt();
+    if (opened != Opened::Connected) {
+        if (bound.hasExpired()) timeOutFired();
         throw NetException(QStringLiteral("Connection Timedout"));
     }
 
@@ -47,8 +47,7 @@ quint32 TNMTime::exchange()
     try {
         // All four bytes, or the server's close, or the end of the bound: a count made of part of
         // the answer would be a wrong time.
-        const QDeadlineTimer until = ioBound();
-        waitUntil([&] { return m_recv.size() >= 4 || !m_connected || until.hasExpired(); });
+        receiveUntil([this] { return m_recv.size() >= 4; }, ioBound());
         answer = m_recv.left(4);
         m_recv.clear();
         TPowersock::Disconnect();

@@ -82,8 +82,19 @@ void TNMSMTP::Connect()
     finish();
 }
 
-QString TNMSMTP::extractAddress(const QString& entry)
+QString TNMSMTP::extractAddress(const QString& text)
 {
+    // Only the entry's first line is taken apart: whatever follows a line break is not part of
+    // the address typed, and must not reach the envelope in its place.
+    const auto isBreak = [](QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); };
+    qsizetype from = 0;
+    while (from < text.size() && isBreak(text[from]))
+        ++from;
+    qsizetype to = from;
+    while (to < text.size() && !isBreak(text[to]))
+        ++to;
+    const QString entry = singleLine(text.mid(from, to - from));
+
     const qsizetype lt = entry.indexOf(QLatin1Char('<'));
     if (lt >= 0) {
         QString a = entry.mid(lt + 1);
@@ -179,7 +190,7 @@ void TNMSMTP::SendMail()
         for (const QStringList* list :
              {&PostMessage.ToAddress, &PostMessage.ToCarbonCopy, &PostMessage.ToBlindCarbonCopy}) {
             for (const QString& entry : *list) {
-                const QString address = singleLine(extractAddress(entry));
+                const QString address = extractAddress(entry);
                 if (address.isEmpty()) continue;
                 Transaction(QStringLiteral("RCPT TO:<") + address + QLatin1Char('>'));
                 if (ReplyNumber() > 300 && OnRecipientNotFound) OnRecipientNotFound(address);

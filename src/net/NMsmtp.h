@@ -48,8 +48,8 @@ public:
     void SendMail();
     void Disconnect() override;
 
-    // The envelope address of one recipient entry: the bracketed part, else the part after a
-    // scheme and ":", else the whole entry.
+    // The envelope address of one recipient entry, taken from its first line: the bracketed
+    // part, else the part after a scheme and ":", else the whole line.
     static QString extractAddress(const QString& entry);
     // The body as it goes on the wire: every line ended by CR LF and dot-stuffed.
     static QByteArray bodyStream(const QStringList& body);

@@ -1,10 +1,13 @@
 #include "Powersock.h"
 
+#include "HostLookup.h"
 #include "NetErrors.h"
+#include "TcpConnect.h"
 
-#include <QCoreApplication>
-#include <QHostInfo>
 #include <QTcpSocket>
+#include <QThread>
+
+#include <unistd.h>
 
 namespace zarvo {
 
@@ -45,11 +48,6 @@ QString singleLine(const QString& text, QChar with)
 TPowersock::TPowersock(QObject* parent) : QObject(parent)
 {
     report(QStringLiteral("Create"), 8);
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &TPowersock::onTimer);
-    // The poll timer only has to wake the wait loop; it does nothing itself.
-    m_poll.setInterval(2);
-    m_poll.setTimerType(Qt::PreciseTimer);
     report(QStringLiteral("Initializing Winsock"), 8);
 }
 
@@ -58,7 +56,6 @@ TPowersock::~TPowersock()
     report(QStringLiteral("Destroy"), 8);
     m_canceled = true;
     m_destroying = true;
-    if (m_lookupId >= 0) QHostInfo::abortHostLookup(m_lookupId);
     closeSocket();
 }
 
@@ -76,15 +73,10 @@ void TPowersock::fail(int errorNo)
     throw ESockError(socketErrorMessage(errorNo));
 }
 
-void TPowersock::waitUntil(const std::function<bool()>& done)
+bool TPowersock::canceledNow()
 {
-    if (done()) return;
-    // Any event (socket, timer, input) wakes the loop at once, and the poll timer at the latest
-    // after 2 ms, so a reply is seen as soon as it arrives without spinning the processor.
-    m_poll.start();
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    m_poll.stop();
+    if (m_stop && m_stop->load(std::memory_order_relaxed)) m_canceled = true;
+    return m_canceled;
 }
 
 QDeadlineTimer TPowersock::ioBound() const
@@ -92,23 +84,21 @@ QDeadlineTimer TPowersock::ioBound() const
     return QDeadlineTimer(TimeOut > 0 ? TimeOut : ReadCeilingMs, Qt::PreciseTimer);
 }
 
-void TPowersock::startTimer()
+QDeadlineTimer TPowersock::startTimer()
 {
     report(QStringLiteral("Timer On"), 8);
     m_timedOut = false;
-    if (TimeOut > 0) m_timer.start(TimeOut);
+    return TimeOut > 0 ? QDeadlineTimer(TimeOut, Qt::PreciseTimer) : QDeadlineTimer(QDeadlineTimer::Forever);
 }
 
 void TPowersock::stopTimer()
 {
     report(QStringLiteral("Timer Off"), 8);
-    m_timer.stop();
 }
 
-void TPowersock::onTimer()
+void TPowersock::timeOutFired()
 {
     report(QStringLiteral("Timer Triggered"), 8);
-    m_timer.stop();
     m_timedOut = true;
     TimeOutHook();
 }
@@ -117,6 +107,15 @@ void TPowersock::Cancel()
 {
     report(QStringLiteral("Canceling"), 8);
     m_canceled = true;
+}
+
+void TPowersock::sleepUntil(const QDeadlineTimer& until)
+{
+    while (!canceledNow()) {
+        const int slice = nextSlice(until);
+        if (slice <= 0) return;
+        QThread::msleep(ulong(slice));
+    }
 }
 
 void TPowersock::ResolveHost()
@@ -131,38 +130,24 @@ void TPowersock::ResolveHost()
     // A name that does not fit the lookup's 128-byte name buffer is no host at all.
     if (Host.isEmpty() || Host.toUtf8().size() > 127) throw ESockError(QStringLiteral("Host Lookup Failed"));
 
-    startTimer();
-    m_lookupDone = false;
-    m_lookupOk = false;
-    m_lookupId = QHostInfo::lookupHost(Host, this, &TPowersock::onLookup);
-    waitUntil([this] { return m_lookupDone || m_timedOut || m_canceled; });
+    const QDeadlineTimer until = startTimer();
+    const HostLookupResult found = lookupHost(Host, until, [this] { return canceledNow(); });
     stopTimer();
-    if (!m_lookupDone) {
-        // A late answer of this lookup must not be taken for a later one.
-        QHostInfo::abortHostLookup(m_lookupId);
-        m_lookupId = -1;
-        throw ESockError(m_timedOut ? QStringLiteral("Host Lookup Timed Out")
-                                    : QStringLiteral("Host Lookup Canceled"));
+    switch (found.status) {
+    case HostLookupResult::TimedOut:
+        timeOutFired();
+        throw ESockError(QStringLiteral("Host Lookup Timed Out"));
+    case HostLookupResult::Stopped:
+        throw ESockError(QStringLiteral("Host Lookup Canceled"));
+    case HostLookupResult::NotFound:
+        m_lastEventOk = false;
+        throw ESockError(QStringLiteral("Host Lookup Failed"));
+    case HostLookupResult::Found:
+        break;
     }
-    m_lookupId = -1;
-    if (!m_lookupOk) throw ESockError(QStringLiteral("Host Lookup Failed"));
-    m_remote = m_lookupAddress;
+    m_lastEventOk = true;
+    m_remote = found.address;
     if (OnHostResolved) OnHostResolved(this);
-}
-
-void TPowersock::onLookup(const QHostInfo& info)
-{
-    if (info.lookupId() != m_lookupId) return;
-    m_lookupDone = true;
-    m_lastEventOk = info.error() == QHostInfo::NoError;
-    m_lookupAddress.clear();
-    for (const QHostAddress& a : info.addresses())
-        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-            m_lookupAddress = a;
-            break;
-        }
-    if (m_lookupAddress.isNull() && !info.addresses().isEmpty()) m_lookupAddress = info.addresses().first();
-    m_lookupOk = m_lastEventOk && !m_lookupAddress.isNull();
 }
 
 void TPowersock::resolveRemote()
@@ -189,43 +174,48 @@ void TPowersock::resolveRemote()
     }
 }
 
-void TPowersock::makeSocket()
+TPowersock::Opened TPowersock::openConnection(const QDeadlineTimer& until)
 {
     dropSocket();
-    m_socket = new QTcpSocket(this);
-    // Qt stops reading from the system once this much waits unread: the server is held back by
-    // the connection's own flow control instead of filling our memory.
-    m_socket->setReadBufferSize(kChunk);
-    connect(m_socket, &QTcpSocket::connected, this, &TPowersock::onConnected);
-    connect(m_socket, &QIODevice::readyRead, this, &TPowersock::onReadable);
-    connect(m_socket, &QAbstractSocket::disconnected, this, &TPowersock::onPeerClosed);
-    connect(m_socket, &QAbstractSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError e) { onSocketError(socketErrorNumber(e)); });
-    connect(m_socket, &QIODevice::bytesWritten, this, &TPowersock::onBytesWritten);
-}
-
-void TPowersock::dropSocket()
-{
-    if (!m_socket) return;
-    m_socket->disconnect(this);
-    m_socket->abort();
-    // It may be the sender of the signal being handled right now.
-    m_socket->deleteLater();
-    m_socket = nullptr;
-}
-
-void TPowersock::startConnection()
-{
-    makeSocket();
     m_peerClosed = false;
-    m_sendComplete = true;
-    m_socket->connectToHost(m_remote, quint16(Port));
-}
-
-void TPowersock::abandonAttempt()
-{
-    dropSocket();
-    m_connected = false;
+    const TcpConnection c = connectTcp(m_remote, quint16(Port), until, [this] { return canceledNow(); });
+    switch (c.status) {
+    case TcpConnection::TimedOut:
+        return Opened::TimedOut;
+    case TcpConnection::Stopped:
+        return Opened::Canceled;
+    case TcpConnection::Failed:
+        m_lastEventOk = false;
+        m_lastErrorNo = c.errorNo;
+        return Opened::Failed;
+    case TcpConnection::Connected:
+        break;
+    }
+    m_socket = new QTcpSocket(this);
+    // Qt takes in no more than this at a time: the server is held back by the connection's own
+    // flow control instead of filling our memory.
+    m_socket->setReadBufferSize(kChunk);
+    if (!m_socket->setSocketDescriptor(c.descriptor)) {
+        ::close(c.descriptor);
+        m_lastEventOk = false;
+        m_lastErrorNo = socketErrorNumber(m_socket->error());
+        dropSocket();
+        return Opened::Failed;
+    }
+    connect(
+        m_socket, &QIODevice::bytesWritten, this,
+        [this](qint64 count) {
+            m_bytesSent += count;
+            if (m_counting && OnPacketSent) OnPacketSent(this);
+        },
+        Qt::DirectConnection);
+    // Commands are small and each is sent whole: holding one back until the last is acknowledged
+    // would add the peer's delayed-acknowledgement time to every exchange.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_lastEventOk = true;
+    m_connected = true;
+    if (OnConnect) OnConnect(this);
+    return Opened::Connected;
 }
 
 void TPowersock::connectWithDialogue(const std::function<void()>& dialogue)
@@ -247,51 +237,31 @@ void TPowersock::Connect()
 {
     report(QStringLiteral("Connecting"), 8);
     m_canceled = false;
+    // A connection the server has closed meanwhile is over, not "Already connected".
+    if (m_connected) receive(0);
     if (m_connected) throw ESockError(QStringLiteral("Already connected"));
     resolveRemote();
     // Whatever an earlier connection left unread belongs to it, not to this one.
     m_recv.clear();
     m_lastEventOk = true;
-    startConnection();
-    startTimer();
-    waitUntil([this] { return m_connected || m_timedOut || m_canceled || !m_lastEventOk; });
+    const QDeadlineTimer until = startTimer();
+    const Opened opened = openConnection(until);
     stopTimer();
-    if (m_connected && !m_timedOut && !m_canceled && m_lastEventOk) return;
-    abandonAttempt();
+    if (opened == Opened::Connected) return;
+    if (opened == Opened::TimedOut) timeOutFired();
     if (OnConnectionFailed) OnConnectionFailed(this);
     if (m_timedOut) throw ESockError(QStringLiteral("Connection Timed out"));
     if (m_canceled) throw ESockError(QStringLiteral("Connection Canceled"));
     throw ESockError(QStringLiteral("Connection Failed"));
 }
 
-void TPowersock::onConnected()
-{
-    // Commands are small and each is sent whole: holding one back until the last is acknowledged
-    // would add the peer's delayed-acknowledgement time to every exchange.
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    m_lastEventOk = true;
-    m_connected = true;
-    if (OnConnect) OnConnect(this);
-}
-
-void TPowersock::onSocketError(int error)
-{
-    m_lastEventOk = false;
-    m_lastErrorNo = error;
-}
-
-void TPowersock::onReadable()
+void TPowersock::dropSocket()
 {
     if (!m_socket) return;
-    if (m_canceled) {
-        AbortAction();
-        return;
-    }
-    if (m_handlerBusy) return;
-    m_handlerBusy = true;
-    report(QStringLiteral("ReadToStream"), 8);
-    drainSocket();
-    m_handlerBusy = false;
+    m_socket->disconnect(this);
+    m_socket->abort();
+    delete m_socket;
+    m_socket = nullptr;
 }
 
 void TPowersock::drainSocket()
@@ -299,11 +269,36 @@ void TPowersock::drainSocket()
     while (m_socket && m_recv.size() < kReceiveLimit) {
         const QByteArray chunk = m_socket->read(qMin<qint64>(kChunk, kReceiveLimit - m_recv.size()));
         if (chunk.isEmpty()) break;
+        report(QStringLiteral("ReadToStream"), 8);
         m_recv += chunk;
         if (m_counting) {
             m_bytesRecvd += chunk.size();
             if (OnPacketRecvd) OnPacketRecvd(this);
         }
+    }
+}
+
+void TPowersock::receive(int ms)
+{
+    if (!m_socket) return;
+    if (canceledNow()) {
+        if (m_socket->bytesAvailable() > 0) AbortAction();
+        return;
+    }
+    drainSocket();
+    if (m_socket->state() == QAbstractSocket::ConnectedState && m_recv.size() < kReceiveLimit &&
+        m_socket->waitForReadyRead(ms))
+        drainSocket();
+    if (m_socket->state() != QAbstractSocket::ConnectedState) onPeerClosed();
+}
+
+void TPowersock::receiveUntil(const std::function<bool()>& done, const QDeadlineTimer& until)
+{
+    receive(0);
+    while (!done() && !canceledNow() && m_connected) {
+        const int slice = nextSlice(until);
+        if (slice <= 0) return;
+        receive(slice);
     }
 }
 
@@ -320,7 +315,6 @@ void TPowersock::closeSocket()
     report(QStringLiteral("Request Close Socket"), 4);
     m_connected = false;
     if (!m_socket) return;
-    m_socket->disconnect(this);
     if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() == 0)
         m_socket->disconnectFromHost();
     dropSocket();
@@ -339,45 +333,39 @@ void TPowersock::Disconnect()
     closeSocket();
 }
 
-void TPowersock::onBytesWritten(qint64 count)
-{
-    m_bytesSent += count;
-    if (m_counting && OnPacketSent) OnPacketSent(this);
-    if (m_socket && m_socket->bytesToWrite() == 0) m_sendComplete = true;
-}
-
 void TPowersock::queueAndWait(const QByteArray& bytes)
 {
+    // A close by the server is noticed before anything is written into it.
+    if (m_connected) receive(0);
     if (!m_connected || !m_socket) fail(sockerr::NotConnected);
-    m_sendComplete = false;
-    if (m_socket->write(bytes) < 0) {
-        m_sendComplete = true;
-        fail(socketErrorNumber(m_socket->error()));
-    }
+    if (m_socket->write(bytes) < 0) fail(socketErrorNumber(m_socket->error()));
     report(QStringLiteral("WriteFromStream"), 8);
     m_socket->flush();
     const QDeadlineTimer until = ioBound();
-    waitUntil([&] {
-        return m_sendComplete || !m_socket || (m_socket && m_socket->bytesToWrite() == 0) || m_canceled ||
-               until.hasExpired();
-    });
-    if (m_canceled) {
-        m_canceled = false;
-        throw EAbortError(QStringLiteral("Socket send aborted"));
+    while (m_socket->bytesToWrite() > 0) {
+        if (canceledNow()) {
+            m_canceled = false;
+            throw EAbortError(QStringLiteral("Socket send aborted"));
+        }
+        const int slice = nextSlice(until);
+        if (slice <= 0) fail(sockerr::TimedOut);
+        m_socket->waitForBytesWritten(slice);
+        // Replies that come while we send are kept for the reads after it.
+        drainSocket();
+        if (m_socket->state() != QAbstractSocket::ConnectedState) {
+            const int error = socketErrorNumber(m_socket->error());
+            onPeerClosed();
+            fail(error != 0 ? error : sockerr::NotConnected);
+        }
+        // A server that floods us while we send is not answering anything we sent.
+        if (m_recv.size() >= kReceiveLimit) fail(sockerr::MessageTooLong);
     }
-    if (m_socket && m_socket->bytesToWrite() == 0) {
-        m_sendComplete = true;
-        return;
-    }
-    if (m_sendComplete) return;
-    if (!m_socket) fail(m_lastErrorNo != 0 ? m_lastErrorNo : sockerr::NotConnected);
-    fail(sockerr::TimedOut);
 }
 
 void TPowersock::SendBuffer(const QByteArray& bytes)
 {
     report(QStringLiteral("Sending Buffer"), 4);
-    if (m_canceled) return;
+    if (canceledNow()) return;
     if (bytes.isEmpty()) return; // nothing to wait for
     queueAndWait(bytes);
 }
@@ -402,7 +390,7 @@ void TPowersock::SendStream(const QByteArray& stream)
     report(QStringLiteral("SendStream"), 8);
     report(QStringLiteral("SendFile"), 8);
     try {
-        if (!m_canceled) {
+        if (!canceledNow()) {
             m_bytesSent = 0;
             m_bytesTotal = stream.size();
             if (!stream.isEmpty()) queueAndWait(stream);
@@ -412,7 +400,7 @@ void TPowersock::SendStream(const QByteArray& stream)
         throw;
     }
     m_counting = false;
-    if (m_canceled) {
+    if (canceledNow()) {
         m_canceled = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
@@ -426,12 +414,9 @@ QString TPowersock::ReadLn()
 
 QString TPowersock::readLine(const QDeadlineTimer& until)
 {
-    qsizetype lf = -1;
-    waitUntil([&] {
-        lf = m_recv.indexOf('\n');
-        return lf >= 0 || m_canceled || m_recv.size() > MaxLineLength || !m_connected || until.hasExpired();
-    });
-    if (m_canceled) throw EAbortError(QStringLiteral("Socket readln aborted"));
+    receiveUntil([this] { return m_recv.contains('\n') || m_recv.size() > MaxLineLength; }, until);
+    if (canceledNow()) throw EAbortError(QStringLiteral("Socket readln aborted"));
+    const qsizetype lf = m_recv.indexOf('\n');
     if (lf >= 0 && lf < MaxLineLength) {
         const QByteArray line = m_recv.left(lf + 1);
         m_recv.remove(0, lf + 1);
@@ -451,11 +436,8 @@ QByteArray TPowersock::Read(int count)
 {
     report(QStringLiteral("Read( ") + QString::number(count) + QStringLiteral(" )"), 8);
     if (count > MaxLineLength) fail(sockerr::MessageTooLong);
-    if (count > 0) {
-        const QDeadlineTimer until = ioBound();
-        waitUntil([&] { return m_recv.size() >= count || m_canceled || !m_connected || until.hasExpired(); });
-    }
-    if (m_canceled) {
+    if (count > 0) receiveUntil([&] { return m_recv.size() >= count; }, ioBound());
+    if (canceledNow()) {
         m_canceled = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }

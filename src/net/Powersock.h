@@ -1,24 +1,26 @@
 #pragma once
 
+#include "NetWait.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
+#include <atomic>
 #include <functional>
 
 class QTcpSocket;
-class QHostInfo;
 
 namespace zarvo {
 
 // One TCP client endpoint: looks up Host, connects to Host:Port, exchanges bytes or text lines
-// and disconnects. Every operation is a plain blocking call made from the user-interface thread;
-// while it waits, the program's event loop keeps running (clocks, chimes, tray, dialogs), so the
-// socket's own notifications arrive through that same loop. Failures are exceptions
-// (NetErrors.h). Not copyable; one operation at a time per object.
+// and disconnects. Every operation is a plain blocking call that returns when done or failed;
+// failures are exceptions (NetErrors.h). The calls block the thread that makes them, so they are
+// made on a worker thread, never on the user-interface thread (NetworkActions). Every wait is
+// bounded and wakes every few milliseconds to look at the stop flag, so the program can end at
+// any moment. Not copyable; one thread and one operation at a time per object.
 class TPowersock : public QObject
 {
     Q_OBJECT
@@ -32,7 +34,8 @@ public:
     int TimeOut = 0; // ms; bounds the lookup and the connection (0: no limit) and every read and send
     int ReportLevel = 0;
 
-    // Socket-level events; none is required. The clients' own OnConnect hides this one.
+    // Socket-level events; none is required. The clients' own OnConnect hides this one. They run
+    // on the thread that makes the calls.
     std::function<void(TPowersock*)> OnConnect;
     std::function<void(TPowersock*)> OnDisconnect;
     std::function<void(bool& handled)> OnInvalidHost;
@@ -41,6 +44,10 @@ public:
     std::function<void(TPowersock*)> OnConnectionFailed;
     std::function<void(TPowersock*)> OnPacketSent;
     std::function<void(TPowersock*)> OnPacketRecvd;
+
+    // A flag another thread may set (and no one clears) to end every wait at once, as Cancel
+    // does: the program is ending. It must outlive the object.
+    void setStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
 
     virtual void Connect();
     virtual void Disconnect();
@@ -79,22 +86,34 @@ protected:
     // Fills the remote address from Host, giving OnInvalidHost one chance ("Null Remote Address").
     void ResolveHost();
     void resolveRemote();
-    // Starts the non-blocking connection on a fresh socket.
-    void startConnection();
-    // Drops the socket of an attempt that was given up, so it can never complete later.
-    void abandonAttempt();
+    enum class Opened
+    {
+        Connected,
+        TimedOut,
+        Canceled,
+        Failed
+    };
+    // Opens the connection to the remote address on a fresh socket, waiting until `until`.
+    Opened openConnection(const QDeadlineTimer& until);
     // The layer's close: OnDisconnect fires when there was a socket.
     void closeSocket();
     void closeAndEmpty();
     QString readLine(const QDeadlineTimer& until);
+    // Waits until `done` holds, the connection ends or `until` passes, taking in what arrives.
+    void receiveUntil(const std::function<bool()>& done, const QDeadlineTimer& until);
+    // Waits until `until` passes or the wait is canceled.
+    void sleepUntil(const QDeadlineTimer& until);
     // The code a reply line starts with (at most 10 digits; 0 when there is none). A code that
     // does not fit a 16-bit reply number is a failure.
     static int replyNumberOf(const QString& line);
     QDeadlineTimer ioBound() const;
-    // Runs the event loop until `done` holds, waking at least every 2 ms.
-    void waitUntil(const std::function<bool()>& done);
-    void startTimer();
+    // "Timer On": the bound of a lookup or a connection (none when TimeOut is 0).
+    QDeadlineTimer startTimer();
     void stopTimer();
+    // The lookup or connection bound has passed.
+    void timeOutFired();
+    // Canceled, or told to stop (which counts as a Cancel that cannot be cleared).
+    bool canceledNow();
     void report(const QString& text, int level);
     [[noreturn]] void fail(int errorNo);
 
@@ -110,29 +129,17 @@ protected:
     bool m_peerClosed = false;
 
 private:
-    void makeSocket();
     void dropSocket();
     void drainSocket();
-    void queueAndWait(const QByteArray& bytes);
-    void onConnected();
-    void onReadable();
+    // Takes in whatever the socket holds, waiting at most `ms` for something to arrive.
+    void receive(int ms);
     void onPeerClosed();
-    void onSocketError(int error);
-    void onBytesWritten(qint64 count);
-    void onTimer();
-    void onLookup(const QHostInfo& info);
+    void queueAndWait(const QByteArray& bytes);
 
     QTcpSocket* m_socket = nullptr;
+    const std::atomic<bool>* m_stop = nullptr;
     QHostAddress m_remote;
-    QTimer m_timer;
-    QTimer m_poll;
-    int m_lookupId = -1;
-    bool m_lookupDone = false;
-    bool m_lookupOk = false;
-    QHostAddress m_lookupAddress;
-    bool m_handlerBusy = false;
     bool m_counting = false;
-    bool m_sendComplete = true;
     bool m_destroying = false;
     int m_replyNumber = 0;
     QString m_transactionReply;

@@ -3,7 +3,6 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCall>
 #include <QDBusVariant>
 
 namespace zarvo {
@@ -14,8 +13,8 @@ const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
 const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 
-// The listing runs in the firing, on the user-interface thread: a service that does not answer
-// soon counts as having no connections.
+// A service that does not answer soon counts as having no connections: the network action waits
+// for the listing.
 constexpr int kTimeoutMs = 1000;
 
 QVariant property(const QDBusConnection& bus, const QString& path, const QString& interface,
@@ -127,7 +126,8 @@ void DialUpGuard::HangUpNewConnection()
                                                        QStringLiteral("DeactivateConnection"));
     call.setArguments({QVariant::fromValue(QDBusObjectPath(added))});
     call.setAutoStartService(false);
-    m_bus.asyncCall(call, kTimeoutMs);
+    // Waited for, so that a snapshot taken right after it no longer lists the connection.
+    m_bus.call(call, QDBus::Block, kTimeoutMs);
 }
 
 } // namespace zarvo

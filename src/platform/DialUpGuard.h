@@ -8,8 +8,11 @@
 namespace zarvo {
 
 // The dial-up guard over the network manager service on the system bus: the dial-up kinds are
-// mobile modems (gsm, cdma), PPPoE and Bluetooth dial-up networking. The listing waits for its
-// answers, briefly, since the network action must not start before its snapshot is taken.
+// mobile modems (gsm, cdma), PPPoE and Bluetooth dial-up networking. Its calls wait for their
+// answers (briefly: a service that does not answer counts as having no connections), since the
+// network action must not start before its snapshot is taken, so they are made on the network
+// actions' worker threads, never on the user-interface thread. The bus connection may be used
+// from any thread; the caller makes one call at a time.
 class DialUpGuard : public IDialUpGuard
 {
 public:

@@ -29,7 +29,7 @@ struct SchedulerRig : zarvo::SchedulerHost, zarvo::EventActions, zarvo::ISoundPl
     int windowSaves = 0;
     QList<QDateTime> handledUpTo; // every SaveHandledUpTo
     int mailCount = 0;
-    std::function<void()> duringAction; // runs inside a network action, as a nested loop would
+    std::function<void()> duringAction; // runs inside a network action, before its result
 
     explicit SchedulerRig(const QDateTime& start)
     {

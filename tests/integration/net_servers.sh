@@ -6,13 +6,22 @@ set -euo pipefail
 TEST=${NET_SERVERS_TEST:?NET_SERVERS_TEST names the test program}
 RIGS=$(cd "$(dirname "$0")/../../tools/rigs" && pwd)
 export RIG_DIR=${RIG_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zarvo-net.XXXXXX")}
-trap 'for r in timedated time smtp pop3; do "$RIGS/$r.sh" stop || true; done' EXIT
+stop_all() {
+    [ ! -f "$RIG_DIR/nm.pid" ] || kill "$(cat "$RIG_DIR/nm.pid")" 2>/dev/null || true
+    for r in timedated time smtp pop3; do "$RIGS/$r.sh" stop || true; done
+}
+trap stop_all EXIT
 "$RIGS/pop3.sh" start >/dev/null
 # Dovecot's first log-in can wait for its auth process; the tests should not.
 for _ in $(seq 40); do "$RIGS/pop3.sh" check >/dev/null 2>&1 && break; sleep 0.25; done
 "$RIGS/smtp.sh" start >/dev/null
 "$RIGS/time.sh" start >/dev/null
 eval "$("$RIGS/timedated.sh" start | tail -1)"
+# The network manager mocked on the same private bus, for the dial-up guard.
+export NM_CALLS=$RIG_DIR/networkmanager.calls
+setsid /usr/bin/python3 -m dbusmock --system -t networkmanager -l "$NM_CALLS" >"$RIG_DIR/nm.log" 2>&1 </dev/null &
+echo $! >"$RIG_DIR/nm.pid"
+gdbus wait --system --timeout 10 org.freedesktop.NetworkManager
 export POP3_PORT=${POP3_PORT:-11110} POP3_USER=${POP3_USER:-alice} POP3_PASS=${POP3_PASS:-secret}
 export SMTP_PORT=${SMTP_PORT:-12525} SMTP_MAILDIR=$RIG_DIR/smtp/maildir
 export TIME_PORT=${TIME_PORT:-13700} TIME_RIG=$RIGS/time.sh

@@ -1,41 +1,69 @@
 #pragma once
 
+#include <QMutex>
+#include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 // A server on 127.0.0.1 (a free port) that plays a script to each client and records every byte
-// it receives. It runs in the test's own event loop, which the clients keep turning while they
-// wait, so it also shows that the loop stays alive during a blocking call.
-class ScriptedServer : public QObject
+// it receives. It runs on a thread of its own with its own event loop, since the clients block
+// the thread that calls them. The script (onAccept, onLine) runs on that thread; set it before
+// the first client connects. What the server saw is read through the accessors.
+class ScriptedServer
 {
 public:
     // Runs when a client connects (send a greeting, start a drip, close at once...).
     std::function<void(QTcpSocket*)> onAccept;
     // Runs for every complete line received (without its CR LF).
     std::function<void(QTcpSocket*, const QByteArray& line)> onLine;
-    QByteArray received;
-    int accepted = 0;
 
-    ScriptedServer()
+    ScriptedServer() : m_thread(*this)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = m_server.nextPendingConnection()) {
-                ++accepted;
-                s->setParent(this);
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { readFrom(s); });
-                if (onAccept) onAccept(s);
-            }
-        });
+        m_thread.start();
+        m_ready.acquire();
     }
-    quint16 port() const { return m_server.serverPort(); }
-    QString lastLine() const { return m_lines.isEmpty() ? QString() : QString::fromUtf8(m_lines.last()); }
-    const QList<QByteArray>& lines() const { return m_lines; }
+    ~ScriptedServer()
+    {
+        m_thread.quit();
+        m_thread.wait();
+    }
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
 
-    // Sends `bytes` one at a time, every `ms` milliseconds.
+    quint16 port() const { return m_port; }
+    QByteArray received() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_received;
+    }
+    void clearReceived()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_received.clear();
+    }
+    int accepted() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_accepted;
+    }
+    // Connections the server has seen end.
+    int closed() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_closed;
+    }
+    QList<QByteArray> lines() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_lines;
+    }
+
+    // Sends `bytes` one at a time, every `ms` milliseconds (from a script).
     static void drip(QTcpSocket* s, const QByteArray& bytes, int ms)
     {
         auto* t = new QTimer(s);
@@ -46,7 +74,7 @@ public:
         });
         t->start(ms);
     }
-    // Sends 16 KiB of line without end, again and again.
+    // Sends 16 KiB of line without end, again and again (from a script).
     static void flood(QTcpSocket* s)
     {
         auto* t = new QTimer(s);
@@ -58,24 +86,70 @@ public:
     }
 
 private:
-    void readFrom(QTcpSocket* s)
+    class Thread : public QThread
     {
-        const QByteArray data = s->readAll();
-        received += data;
-        m_pending += data;
-        qsizetype lf;
-        while ((lf = m_pending.indexOf('\n')) >= 0) {
-            QByteArray line = m_pending.left(lf);
-            m_pending.remove(0, lf + 1);
-            if (line.endsWith('\r')) line.chop(1);
-            m_lines << line;
-            if (onLine) onLine(s, line);
-        }
-    }
+    public:
+        explicit Thread(ScriptedServer& owner) : m_owner(owner) {}
 
-    QTcpServer m_server;
-    QByteArray m_pending;
+    protected:
+        void run() override
+        {
+            QTcpServer server;
+            server.listen(QHostAddress::LocalHost, 0);
+            m_owner.m_port = server.serverPort();
+            QObject::connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
+                while (QTcpSocket* s = server.nextPendingConnection()) {
+                    {
+                        QMutexLocker lock(&m_owner.m_mutex);
+                        ++m_owner.m_accepted;
+                    }
+                    QObject::connect(s, &QTcpSocket::disconnected, s, [this] {
+                        QMutexLocker lock(&m_owner.m_mutex);
+                        ++m_owner.m_closed;
+                    });
+                    auto pending = std::make_shared<QByteArray>();
+                    QObject::connect(s, &QTcpSocket::readyRead, s,
+                                     [this, s, pending] { readFrom(s, *pending); });
+                    if (m_owner.onAccept) m_owner.onAccept(s);
+                }
+            });
+            m_owner.m_ready.release();
+            exec();
+        }
+
+    private:
+        void readFrom(QTcpSocket* s, QByteArray& pending)
+        {
+            const QByteArray data = s->readAll();
+            pending += data;
+            QList<QByteArray> complete;
+            qsizetype lf;
+            while ((lf = pending.indexOf('\n')) >= 0) {
+                QByteArray line = pending.left(lf);
+                pending.remove(0, lf + 1);
+                if (line.endsWith('\r')) line.chop(1);
+                complete << line;
+            }
+            {
+                QMutexLocker lock(&m_owner.m_mutex);
+                m_owner.m_received += data;
+                m_owner.m_lines += complete;
+            }
+            if (m_owner.onLine)
+                for (const QByteArray& line : complete)
+                    m_owner.onLine(s, line);
+        }
+        ScriptedServer& m_owner;
+    };
+
+    mutable QMutex m_mutex;
+    QByteArray m_received;
     QList<QByteArray> m_lines;
+    int m_accepted = 0;
+    int m_closed = 0;
+    quint16 m_port = 0;
+    QSemaphore m_ready;
+    Thread m_thread;
 };
 
 // A port on 127.0.0.1 where nothing listens.

@@ -1,12 +1,13 @@
-# The network clients against scripted servers on 127.0.0.1 (free ports, in the test's own
-# event loop). The time and date formats of the C locale keep the expected texts fixed.
+# The network clients against scripted servers on 127.0.0.1 (free ports, each server on a thread
+# of its own). The time and date formats of the C locale keep the expected texts fixed.
 set(net_env "LC_ALL=C.UTF-8;TZ=Europe/Moscow")
 zarvo_add_test(tst_powersock SOURCES net/tst_powersock.cpp net/ScriptedServer.h net/NetTestUtil.h
     LIBS zarvo_net ENV "${net_env}")
 zarvo_add_test(tst_pop3 SOURCES net/tst_pop3.cpp net/Pop3Script.h LIBS zarvo_net ENV "${net_env}")
 zarvo_add_test(tst_smtp SOURCES net/tst_smtp.cpp net/SmtpScript.h LIBS zarvo_net ENV "${net_env}")
 zarvo_add_test(tst_nmtime SOURCES net/tst_nmtime.cpp LIBS zarvo_net ENV "${net_env}")
-# The three network actions inside the scheduler's firing, in a zone three hours east of UTC.
+# The three network actions on their workers and inside the scheduler's firing, in a zone three
+# hours east of UTC.
 zarvo_add_test(tst_networkactions SOURCES net/tst_networkactions.cpp net/NetRig.h LIBS zarvo_net
     ENV "${net_env}")
 # Against real servers; run by tests/integration/net_servers.sh (registered when the program

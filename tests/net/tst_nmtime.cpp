@@ -52,7 +52,7 @@ void TestNMTime::timeStr()
     time.Port = server.port();
     QCOMPARE(time.TimeStr(), text);
     QVERIFY(!time.Connected());
-    QCOMPARE(server.received, QByteArray()); // the client never sends
+    QCOMPARE(server.received(), QByteArray()); // the client never sends
 }
 
 void TestNMTime::eraNearestTheClock_data()

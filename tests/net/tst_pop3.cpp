@@ -88,7 +88,7 @@ void TestPop3::check()
     QCOMPARE(pop.MailCount, mailCount);
     QCOMPARE(fired, connectFired);
     QVERIFY(!pop.Connected());
-    QTRY_COMPARE(server.received, wire);
+    QTRY_COMPARE(server.received(), wire);
 }
 
 void TestPop3::emptyPasswordOpensNothing()
@@ -100,7 +100,7 @@ void TestPop3::emptyPasswordOpensNothing()
     pop.Port = server.port();
     QCOMPARE(failureOf([&] { pop.Connect(); }), QStringLiteral("general|Authentication failed"));
     QTest::qWait(50);
-    QCOMPARE(server.accepted, 0);
+    QCOMPARE(server.accepted(), 0);
 }
 
 void TestPop3::lineBreaksInCredentials()
@@ -115,7 +115,7 @@ void TestPop3::lineBreaksInCredentials()
     pop.TimeOut = 2000;
     pop.Connect();
     pop.Disconnect();
-    QTRY_COMPARE(server.received, QByteArray("USER aliceDELE 1\r\nPASS secret\r\nSTAT\r\nQUIT\r\n"));
+    QTRY_COMPARE(server.received(), QByteArray("USER aliceDELE 1\r\nPASS secret\r\nSTAT\r\nQUIT\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestPop3)
