@@ -1,4 +1,5 @@
 #include "app/zarForm.h"
+#include "forms/AboutForm.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
 #include "forms/zarStickerForm.h"
@@ -8,10 +9,13 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 using namespace zarvo;
 
@@ -33,10 +37,49 @@ void choosePlatform()
     }
 }
 
+// --help and --version are answered on the spot, before the single-instance lock, so they
+// neither reach a running copy nor touch a file. Any other argument is ignored.
+std::optional<int> answerCommandLine(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Zarvo! %s\n", qPrintable(TAboutForm::version()));
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("Usage: zarvo [--help | --version]\n"
+                        "\n"
+                        "Zarvo! sits in the system tray and carries out your events when they fall due:\n"
+                        "reminders, programs, documents, web pages, mail, mailbox checks, chimes. One copy\n"
+                        "runs per user; starting it again while it runs does nothing.\n"
+                        "\n"
+                        "  --help     show this text and leave\n"
+                        "  --version  show the version and leave\n"
+                        "\n"
+                        "Settings: $XDG_CONFIG_HOME/zarvo/settings.reg (default ~/.config/zarvo/)\n"
+                        "Events:   $XDG_DATA_HOME/zarvo/zarvo.dat (default ~/.local/share/zarvo/)\n");
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+// Every window carries it (task switchers, notifications); the installed icon where there is
+// one, the program's own pictures otherwise.
+QIcon windowIcon()
+{
+    QIcon own;
+    for (int size : {16, 32, 48, 64})
+        own.addFile(QStringLiteral(":/icons/zarvo-%1.png").arg(size), QSize(size, size));
+    return QIcon::fromTheme(DesktopNotifier::iconName(), own);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const auto status = answerCommandLine(argc, argv)) return *status;
+
     SingleInstance instance;
     if (!instance.tryAcquire())
         return 0; // another copy runs (or the lock cannot be made): leave without a trace
@@ -49,6 +92,7 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("zarvo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zarvo!"));
+    QApplication::setWindowIcon(windowIcon());
 
     int status = 0;
     try {

@@ -13,6 +13,7 @@
 #include "core/SettingsStore.h"
 #include "forms/zarNotifForm.h"
 #include "platform/ClockDriver.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/QtSoundPlayer.h"
 #include "platform/SystemClock.h"
 
@@ -89,6 +90,7 @@ public:
     void SaveEvents() override;
     void SaveWindowSettings() override;
     void AddNotification(const QString& line) override;
+    void NotifyDesktop(const QString& summary, const QString& body) override;
     bool PropertiesOpen() const override { return PropertiesOpenFlag; }
     void ShowCurrentEvent() override;
     void NoEventsState() override;
@@ -124,6 +126,7 @@ private:
     ClockAlarm m_alarmClock;
     ClockAlarm m_dingClock;
     QtSoundPlayer m_sound;
+    DesktopNotifier m_desktopNotifier;
     AppActions m_actions;
     Scheduler m_scheduler;
     Chimes m_chimes;
@@ -137,6 +140,7 @@ private:
     QPointer<TzarCalForm> m_cal;
     QPointer<TcfgForm> m_cfg; // the Properties dialog while it is open
     QPoint m_dragAnchor;
+    bool m_firstStart = false; // there was no settings file: the windows get first places
 };
 
 } // namespace zarvo

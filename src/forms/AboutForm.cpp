@@ -71,7 +71,7 @@ TAboutForm::TAboutForm(const SystemInfo& info, QWidget* parent)
 
     // The second line is left empty on purpose: it separates the version from the slogan.
     QLabel* about = placedLabel(this, QStringLiteral("AboutLabel"),
-                                QStringLiteral("Version 4.02\n\nAlarms, reminders and chimes"), 91, 56);
+                                QStringLiteral("Version ") + version() + QStringLiteral("\n\nAlarms, reminders and chimes"), 91, 56);
     about->setFont(pixelFont(font(), 11));
     about->adjustSize();
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -65,6 +66,13 @@ public:
         auto* layout = new QVBoxLayout(this);
         layout->addLayout(buttons);
         layout->addWidget(m_browser);
+
+        // The keys of a viewer: Escape and Ctrl+W put it away (it is kept for the next help),
+        // F1 is help about the help, its contents.
+        for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+            connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+        connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, m_browser,
+                [this] { m_browser->setSource(contentsUrl()); });
 
         // Without an owner nothing else would ever delete it.
         connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { delete this; });

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTimeEdit>
@@ -110,6 +111,8 @@ TzarWizForm::TzarWizForm(const IClock& clock, QWidget* parent, std::function<voi
     window->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(help, &QPushButton::clicked, this, &TzarWizForm::wizHelpButtonClick);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &TzarWizForm::wizHelpButtonClick);
     connect(m_back, &QPushButton::clicked, this, &TzarWizForm::wizBackButtonClick);
     connect(m_next, &QPushButton::clicked, this, &TzarWizForm::wizNextButtonClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
