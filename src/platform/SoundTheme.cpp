@@ -194,11 +194,11 @@ Places desktopPlaces()
     Places p;
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     if (dataHome.isEmpty()) dataHome = QDir::homePath() + QStringLiteral("/.local/share");
-    p.baseDirs << dataHome + QStringLiteral("/sounds");
+    p.baseDirs << QDir::cleanPath(dataHome + QStringLiteral("/sounds"));
     QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
     if (dirs.isEmpty()) dirs = QStringLiteral("/usr/local/share:/usr/share");
     for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        p.baseDirs << dir + QStringLiteral("/sounds");
+        p.baseDirs << QDir::cleanPath(dir + QStringLiteral("/sounds"));
     p.baseDirs.removeDuplicates();
     p.theme = desktopThemeName();
     for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
