@@ -3,3 +3,4 @@ zarvo_add_test(tst_zarnotifform SOURCES forms/tst_zarnotifform.cpp LIBS zarvo_fo
 add_test(NAME tst_aboutform_x2 COMMAND tst_aboutform looksAsDesigned darkPalette)
 set_tests_properties(tst_aboutform_x2 PROPERTIES LABELS unit
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;ZARVO_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}")
+zarvo_add_test(tst_commondialogs SOURCES forms/tst_commondialogs.cpp LIBS zarvo_forms)
