@@ -45,6 +45,7 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMe
     setWindowTitle(QStringLiteral("Zarvo!"));
     move(-500, -500);
     m_ding = new DingClock(this);
+    m_ding->setClock(&m_clock);
     m_ding->move(0, 0);
 
     // Loading makes the file: whether this is the first start is known only before.

@@ -1,3 +1,4 @@
+#include "FakeClock.h"
 #include "forms/DingClock.h"
 
 #include <QPaintEvent>
@@ -46,6 +47,8 @@ private Q_SLOTS:
     void offersTheTimeBeforeShowingIt();
     void midnightTurn_data();
     void midnightTurn();
+    void turnsAtTheWholeSecond_data();
+    void turnsAtTheWholeSecond();
 };
 
 void TestDingClock::text_data()
@@ -163,3 +166,46 @@ void TestDingClock::midnightTurn()
 
 QTEST_MAIN(TestDingClock)
 #include "tst_dingclock.moc"
+
+void TestDingClock::turnsAtTheWholeSecond_data()
+{
+    QTest::addColumn<bool>("seconds");
+    QTest::addColumn<QDateTime>("shown");  // the last tick
+    QTest::addColumn<int>("untilTurn");    // ms from then to the whole second or minute
+    QTest::addColumn<QString>("turnedTo"); // '|' stands for the locale's separator
+    QTest::newRow("seconds, late in the second") << true << at(12, 0, 0, 700) << 300 << "12|00|01";
+    QTest::newRow("seconds, early in the second") << true << at(12, 0, 0, 20) << 980 << "12|00|01";
+    QTest::newRow("into the next day") << true << at(23, 59, 59, 600) << 400 << "00|00|00";
+    QTest::newRow("minutes only") << false << at(12, 0, 59, 500) << 500 << "12|01";
+}
+
+// Shown, the clock turns at the whole second (or minute) without waiting for a tick; hidden,
+// it keeps no timer.
+void TestDingClock::turnsAtTheWholeSecond()
+{
+    QFETCH(bool, seconds);
+    QFETCH(QDateTime, shown);
+    QFETCH(int, untilTurn);
+    QFETCH(QString, turnedTo);
+    FakeClock clock(shown);
+    DingClock ding;
+    ding.setClock(&clock);
+    ding.setSecondsVisible(seconds);
+    ding.resize(98, 18);
+    ding.tick(shown);
+    QCOMPARE(ding.nextTurnMs(), -1);
+    ding.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ding));
+    // Aimed at the turn (less the time the test itself took, plus the one millisecond past it).
+    const int aimed = ding.nextTurnMs();
+    QVERIFY2(aimed > untilTurn - 100 && aimed <= untilTurn + 1, qPrintable(QString::number(aimed)));
+
+    clock.set(shown.addMSecs(untilTurn + 1));
+    QTRY_COMPARE_WITH_TIMEOUT(ding.shownText(),
+                              turnedTo.replace(QLatin1Char('|'), DingClock::timeSeparator()), 3000);
+    // And aimed at the one after, from the new time.
+    QVERIFY(ding.nextTurnMs() > (seconds ? 900 : 59000));
+
+    ding.hide();
+    QCOMPARE(ding.nextTurnMs(), -1);
+}
