@@ -180,6 +180,10 @@ private slots:
         rig.click("cfgSoundCheckBox");
         for (const char* name : {"cfgSMainEdit", "cfgSMainButton", "cfgTestButton"})
             QVERIFY(rig.any(name)->isEnabled());
+        // An empty default sound file says what plays instead, and stays empty.
+        QCOMPARE(rig.w<QLineEdit>("cfgSMainEdit")->placeholderText(),
+                 QStringLiteral("(desktop alarm sound)"));
+        QCOMPARE(rig.w<QLineEdit>("cfgSMainEdit")->text(), QString());
     }
 
     void testButtonsPlayOrSpeak()

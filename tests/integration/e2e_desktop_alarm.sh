@@ -52,6 +52,19 @@ screen_w=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1] }')
 has_icon() { [[ "$(xprop -id "$1" _NET_WM_ICON)" == *"Icon ("* ]]; }
 has_icon "$clock" || fail "the clock window carries no icon"
 
+# --version and --help answer at once, beside the running copy, and touch no file of anyone's.
+untouched=$RIG_DIR/untouched
+out=$(XDG_CONFIG_HOME=$untouched XDG_DATA_HOME=$untouched XDG_RUNTIME_DIR=$untouched "$BIN" --version) ||
+    fail "--version exited with $?"
+[ "$out" = "Zarvo! 4.02" ] || fail "--version printed '$out'"
+out=$(XDG_CONFIG_HOME=$untouched XDG_DATA_HOME=$untouched XDG_RUNTIME_DIR=$untouched "$BIN" --help) ||
+    fail "--help exited with $?"
+[[ "$out" == "Usage: zarvo "* && "$out" == *--version* ]] || fail "--help printed '$out'"
+[ ! -e "$untouched" ] || fail "--version or --help made $(find "$untouched")"
+out=$(timeout 5 "$BIN" --no-such-option 2>&1) || fail "another argument: exit status $?"
+[ -z "$out" ] || fail "another argument was not ignored: '$out'"
+kill -0 "$pid" 2>/dev/null || fail "the running copy ended"
+
 # The wizard from the clock's menu (its accelerator W), then page by page from the keyboard.
 xdotool mousemove --window "$clock" 10 5 click 3
 sleep 0.3
