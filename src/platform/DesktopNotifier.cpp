@@ -3,6 +3,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QFileInfo>
 #include <QVariantMap>
 
 namespace zarvo {
@@ -12,6 +13,15 @@ namespace {
 // Long enough for a busy desktop; the answer is only reported, nothing waits for it.
 constexpr int kTimeoutMs = 10000;
 
+// Without an address and without the user's bus socket, asking for the session bus would start
+// a bus of its own (autolaunch) and wait for it: there is no desktop to notify then anyway.
+bool sessionBusExists()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
+}
+
 } // namespace
 
 DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {}
@@ -20,8 +30,8 @@ DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, QObject* parent) : 
 
 void DesktopNotifier::notify(const QString& summary, const QString& body)
 {
-    if (!m_bus) m_bus = QDBusConnection::sessionBus();
-    if (!m_bus->isConnected()) {
+    if (!m_bus && sessionBusExists()) m_bus = QDBusConnection::sessionBus();
+    if (!m_bus || !m_bus->isConnected()) {
         QMetaObject::invokeMethod(
             this, [this] { emit answered(0); }, Qt::QueuedConnection);
         return;

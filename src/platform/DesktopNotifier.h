@@ -15,7 +15,8 @@ class DesktopNotifier : public QObject
 {
     Q_OBJECT
 public:
-    // Without a bus, the session bus is used, connected to on the first notification only.
+    // Without a bus, the session bus is used, connected to on the first notification only (and
+    // not at all where the session has none).
     explicit DesktopNotifier(QObject* parent = nullptr);
     explicit DesktopNotifier(const QDBusConnection& bus, QObject* parent = nullptr);
 

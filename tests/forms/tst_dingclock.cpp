@@ -4,6 +4,9 @@
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <algorithm>
 
 using namespace zarvo;
 
@@ -49,6 +52,7 @@ private Q_SLOTS:
     void midnightTurn();
     void turnsAtTheWholeSecond_data();
     void turnsAtTheWholeSecond();
+    void measureTurns();
 };
 
 void TestDingClock::text_data()
@@ -208,4 +212,33 @@ void TestDingClock::turnsAtTheWholeSecond()
 
     ding.hide();
     QCOMPARE(ding.nextTurnMs(), -1);
+}
+
+// A measurement, not a check: how late after the real second the shown seconds change, on the
+// system's clock, over a few seconds. Run with ZARVO_MEASURE_TURNS=<seconds>.
+void TestDingClock::measureTurns()
+{
+    const int seconds = qEnvironmentVariableIntValue("ZARVO_MEASURE_TURNS");
+    if (seconds <= 0) QSKIP("a measurement: set ZARVO_MEASURE_TURNS to the number of seconds");
+    DingClock ding;
+    ding.resize(98, 18);
+    ding.tick(QDateTime::currentDateTime());
+    ding.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ding));
+    QList<int> late;
+    QString last = ding.shownText();
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    connect(&poll, &QTimer::timeout, &ding, [&] {
+        if (ding.shownText() == last) return;
+        last = ding.shownText();
+        late << QTime::currentTime().msec();
+    });
+    poll.start(0);
+    QTest::qWait(seconds * 1000);
+    poll.stop();
+    QVERIFY(!late.isEmpty());
+    std::sort(late.begin(), late.end());
+    qInfo("%lld turns; the shown second changed %d to %d ms after the real one (median %d)",
+          qsizetype(late.size()), late.first(), late.last(), late.at(late.size() / 2));
 }
