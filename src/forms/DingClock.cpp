@@ -106,8 +106,13 @@ QString DingClock::format(const QTime& t) const
 void DingClock::tick(const QDateTime& now)
 {
     Q_EMIT OnGetTime(now);
-    m_time = now.time();
-    setText(format(m_time));
+    const QTime t = now.time();
+    // Most ticks fall in a second (or minute) already shown, by the turn or an earlier tick:
+    // nothing to make or draw then.
+    const bool same = m_time.isValid() && t.hour() == m_time.hour() && t.minute() == m_time.minute() &&
+                      (!m_seconds || t.second() == m_time.second());
+    m_time = t;
+    if (!same) setText(format(t));
 }
 
 void DingClock::setText(const QString& text)
