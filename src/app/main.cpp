@@ -1,6 +1,7 @@
 #include "app/GuardedApplication.h"
 #include "app/ProgramIcon.h"
 #include "app/zarForm.h"
+#include "forms/AboutForm.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
 #include "forms/zarStickerForm.h"
@@ -13,7 +14,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 using namespace zarvo;
 
@@ -39,10 +42,39 @@ bool choosePlatform()
     return true;
 }
 
+// --help and --version are answered on the spot, before the single-instance lock, so they
+// neither reach a running copy nor touch a file. Any other argument is ignored.
+std::optional<int> answerCommandLine(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Zarvo! %s\n", qPrintable(TAboutForm::version()));
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("Usage: zarvo [--help | --version]\n"
+                        "\n"
+                        "Zarvo! sits in the system tray and carries out your events when they fall due:\n"
+                        "reminders, programs, documents, web pages, mail, mailbox checks, chimes. One copy\n"
+                        "runs per user; starting it again while it runs does nothing.\n"
+                        "\n"
+                        "  --help     show this text and leave\n"
+                        "  --version  show the version and leave\n"
+                        "\n"
+                        "Settings: $XDG_CONFIG_HOME/zarvo/settings.reg (default ~/.config/zarvo/)\n"
+                        "Events:   $XDG_DATA_HOME/zarvo/zarvo.dat (default ~/.local/share/zarvo/)\n");
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const auto status = answerCommandLine(argc, argv)) return *status;
+
     SingleInstance instance;
     if (!instance.tryAcquire())
         return 0; // another copy runs (or the lock cannot be made): leave without a trace
@@ -66,7 +98,7 @@ int main(int argc, char* argv[])
     // windows' own ("Calendar", "Properties", ...).
     // The desktop entry, the metainfo and the icons carry this id; Wayland compositors and
     // StatusNotifierItem hosts find the entry by it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.pelmark.Zarvo"));
+    QGuiApplication::setDesktopFileName(applicationId());
     QApplication::setWindowIcon(programIcon());
 
     int status = 0;

@@ -4,6 +4,7 @@
 
 #include "forms/CommonDialogs.h"
 #include "forms/DingClock.h"
+#include "forms/WindowPlacement.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
 #include "forms/zarStickerForm.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QScreen>
 
 #include <cstdio>
@@ -39,8 +41,11 @@ TzarForm::TzarForm(const QString& settingsFile, const QString& eventsDir, TrayMe
     setWindowTitle(QStringLiteral("Zarvo!"));
     move(-500, -500);
     m_ding = new DingClock(this);
+    m_ding->setClock(&m_clock);
     m_ding->move(0, 0);
 
+    // Loading makes the file: whether this is the first start is known only before.
+    m_firstStart = !QFileInfo::exists(settingsFile);
     m_settingsStore.LoadSettings(m_settings);
     m_eventStore.LoadEvents(m_table);
 
@@ -124,7 +129,8 @@ void TzarForm::applyClockLook()
     m_ding->setFont(f);
     m_ding->setSecondsVisible(m_settings.SecVisible);
     sizeClock();
-    move(m_settings.ClockLeft, m_settings.ClockTop);
+    move(m_firstStart ? firstPlace(FirstPlace::Clock, size())
+                      : QPoint(m_settings.ClockLeft, m_settings.ClockTop));
     keepOnScreen();
     // The window is made on top; a stored "not on top" must hold even if it is never shown,
     // or saving would turn it on behind the user's back.
@@ -176,6 +182,7 @@ void TzarForm::useFloatingMenu(bool noTray)
 void TzarForm::setStickerForm(TStickerForm* form)
 {
     m_sticker = form;
+    if (m_firstStart) form->placeFirst();
     connect(form, &TStickerForm::hiddenByUser, this,
             [this] { m_tray.StickItem->setText(QStringLiteral("Show stick&er")); });
     // The Properties dialog's sticker text box follows the note's font and colour.
@@ -191,6 +198,7 @@ void TzarForm::setStickerForm(TStickerForm* form)
 void TzarForm::setCalForm(TzarCalForm* form)
 {
     m_cal = form;
+    if (m_firstStart) form->placeFirst();
 }
 
 void TzarForm::RunStartupHooks()
@@ -244,6 +252,11 @@ void TzarForm::AddNotification(const QString& line)
         std::fprintf(stderr, "zarvo-trace: notification %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
                      qPrintable(line));
     if (m_notif) m_notif->AddLine(line);
+}
+
+void TzarForm::NotifyDesktop(const QString& summary, const QString& body)
+{
+    m_desktopNotifier.notify(summary, body);
 }
 
 } // namespace zarvo

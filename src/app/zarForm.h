@@ -16,6 +16,7 @@
 #include "core/SettingsStore.h"
 #include "forms/zarNotifForm.h"
 #include "platform/ClockDriver.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/QtSoundPlayer.h"
 #include "platform/SystemClock.h"
 
@@ -94,6 +95,7 @@ public:
     void SaveWindowSettings() override;
     void AddNotification(const QString& line) override;
     void SaveHandledUpTo(const QDateTime& moment) override;
+    void NotifyDesktop(const QString& summary, const QString& body) override;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -127,6 +129,7 @@ private:
     EventAlarm m_alarmClock;
     ClockAlarm m_dingClock;
     QtSoundPlayer m_sound;
+    DesktopNotifier m_desktopNotifier;
     AppActions m_actions;
     Scheduler m_scheduler;
     EditorSession m_editing;
@@ -141,6 +144,7 @@ private:
     QPointer<TzarCalForm> m_cal;
     QPointer<TcfgForm> m_cfg; // the Properties dialog while it is open
     QPoint m_dragAnchor;
+    bool m_firstStart = false; // there was no settings file: the windows get first places
 };
 
 } // namespace zarvo

@@ -84,6 +84,13 @@ void TStickerForm::applyText()
     fitToText();
 }
 
+void TStickerForm::placeFirst()
+{
+    move(firstPlace(FirstPlace::Sticker, size()));
+    m_settings.StickerLeft = x();
+    m_settings.StickerTop = y();
+}
+
 QFont TStickerForm::textFont() const
 {
     return m_label->font();
