@@ -1,11 +1,13 @@
 #include "app/GuardedApplication.h"
+#include "app/Program.h"
 #include "app/ProgramIcon.h"
-#include "app/zarForm.h"
 #include "forms/AboutForm.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
 #include "forms/zarStickerForm.h"
+#include "platform/QtSoundPlayer.h"
 #include "platform/SingleInstance.h"
+#include "platform/SystemClock.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XdgPaths.h"
 
@@ -103,21 +105,24 @@ int main(int argc, char* argv[])
 
     int status = 0;
     try {
-        auto zarForm = std::make_unique<TzarForm>(settingsFilePath(), eventsDir(), TrayMenu::TrayProbe{},
-                                                  handledUpToFile());
+        // The services the program runs on: the system's clock and the sound server.
+        SystemClock clock;
+        QtSoundPlayer sound;
+        auto program = std::make_unique<Program>(
+            ProgramFiles{settingsFilePath(), eventsDir(), handledUpToFile()}, ProgramServices{clock, sound});
         auto notifForm = std::make_unique<TzarNotifForm>(nullptr, [&](TzarNotifForm* form) {
-            zarForm->setNotifForm(form); // start-up messages may already need it
-            zarForm->RunStartupHooks();
+            program->setNotifForm(form); // start-up messages may already need it
+            program->RunStartupHooks();
         });
-        auto stickerForm = std::make_unique<TStickerForm>(zarForm->settings(), zarForm->settingsStore());
-        zarForm->setStickerForm(stickerForm.get());
-        auto calForm = std::make_unique<TzarCalForm>(zarForm->settings(), zarForm->settingsStore(),
-                                                     QDate::currentDate());
-        zarForm->setCalForm(calForm.get());
+        auto stickerForm = std::make_unique<TStickerForm>(program->settings(), program->settingsStore());
+        program->setStickerForm(stickerForm.get());
+        auto calForm =
+            std::make_unique<TzarCalForm>(program->settings(), program->settingsStore(), clock.now().date());
+        program->setCalForm(calForm.get());
 
         TerminationSignals termination;
-        QObject::connect(&termination, &TerminationSignals::terminationRequested, zarForm.get(),
-                         &TzarForm::ShutItemClick);
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, program.get(),
+                         &Program::ShutItemClick);
 
         // For the benchmark: the moment the message loop starts.
         if (qEnvironmentVariableIsSet("ZARVO_TRACE")) {
@@ -129,11 +134,11 @@ int main(int argc, char* argv[])
         status = QApplication::exec();
 
         // The windows go in this order: the sticker writes its settings as it goes, then the
-        // main window writes the window settings.
+        // program writes the window settings.
         stickerForm.reset();
         calForm.reset();
         notifForm.reset();
-        zarForm.reset();
+        program.reset();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zarvo: %s\n", e.what());
     }
