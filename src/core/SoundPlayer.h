@@ -10,8 +10,9 @@ class ISoundPlayer
 {
 public:
     virtual ~ISoundPlayer() = default;
-    // Starts the sound at once, replacing whatever plays or waits in the queue. An empty or
-    // unplayable source plays nothing.
+    // Starts the sound at once, replacing what an earlier play() started. What was queued with
+    // enqueue() is not dropped: it plays on alongside. An empty or unplayable source plays
+    // nothing.
     virtual void play(const QString& source) = 0;
     // Plays the sound after everything already playing or queued has ended: what a blocking
     // "play and wait" would have done, without blocking. Unplayable sources are skipped.

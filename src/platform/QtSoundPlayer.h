@@ -1,36 +1,28 @@
 #pragma once
 
-#include "core/SoundPlayer.h"
-
-#include <QObject>
-#include <QStringList>
-#include <QTimer>
-
-class QSoundEffect;
+#include "platform/SoundChannel.h"
 
 namespace zarvo {
 
-class SoundConverter;
-
-// The sound player over QSoundEffect (PulseAudio or PipeWire). Nothing here ever waits.
-// Besides files and the program's recordings it plays the sounds of the desktop's sound theme
-// ("theme:alarm-clock-elapsed"), and the program's recording of the same name where no theme
-// has the sound.
+// The program's sound player. Two channels sound at once, mixed by the sound server: what is
+// queued (the spoken time, the strikes of the hour) plays on in its own, and a sound started at
+// once (an event's, a chime file, a Test button) in the other, so that an alarm neither waits
+// for the chimes nor cuts them short. Nothing here ever waits.
 class QtSoundPlayer : public QObject, public ISoundPlayer
 {
     Q_OBJECT
 public:
     explicit QtSoundPlayer(QObject* parent = nullptr);
-    ~QtSoundPlayer() override;
 
+    // Starts the sound at once, replacing what an earlier play() started; what was queued plays on.
     void play(const QString& source) override;
     void enqueue(const QString& source) override;
     void stop() override;
 
-    bool isBusy() const { return !m_current.isEmpty(); }
-    // The file that plays or is about to: for a theme's sound, the file it was found in (or
-    // the WAV made from it).
-    QString currentFile() const { return m_file; }
+    bool isBusy() const { return m_now.isBusy() || m_queued.isBusy(); }
+    // The file that plays or is about to (the sound started at once before the queue's): for a
+    // theme's sound, the file it was found in (or the WAV made from it).
+    QString currentFile() const { return m_now.isBusy() ? m_now.currentFile() : m_queued.currentFile(); }
 
 Q_SIGNALS:
     // A source has been decoded and handed to the sound server.
@@ -39,26 +31,10 @@ Q_SIGNALS:
     void idle();
 
 private:
-    void startNext();
-    bool begin(const QString& source);
-    bool startEffect(const QString& source, const QString& file);
-    void onConverted(const QString& file, bool ok);
-    SoundConverter* converter();
-    void onStatusChanged();
-    void onPlayingChanged();
-    void finishCurrent();
-    void abandonEffect();
-    QSoundEffect* effect();
+    void channelIdle();
 
-    QSoundEffect* m_effect = nullptr;
-    QStringList m_queue;
-    QString m_current;
-    QString m_file;       // what m_current plays
-    QString m_converting; // the theme's file being decoded for m_current
-    SoundConverter* m_converter = nullptr;
-    bool m_started = false;
-    bool m_givenUp = false;
-    QTimer m_guard;
+    SoundChannel m_now;
+    SoundChannel m_queued;
 };
 
 } // namespace zarvo

@@ -16,3 +16,7 @@ set_tests_properties(e2e_missed PROPERTIES LABELS integration TIMEOUT 180 RUN_SE
 add_test(NAME e2e_desktop_alarm COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/e2e_desktop_alarm.sh)
 set_tests_properties(e2e_desktop_alarm PROPERTIES LABELS integration TIMEOUT 120 RUN_SERIAL TRUE
     ENVIRONMENT "ZARVO_BIN=$<TARGET_FILE:zarvo>")
+# Twelve strikes at noon and an event at 12:00:05: every strike is heard.
+add_test(NAME e2e_strikes COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/e2e_strikes.sh)
+set_tests_properties(e2e_strikes PROPERTIES LABELS integration TIMEOUT 120 RUN_SERIAL TRUE
+    ENVIRONMENT "ZARVO_BIN=$<TARGET_FILE:zarvo>")

@@ -14,11 +14,12 @@ using zarvo::SoundConverter;
 namespace {
 
 // A 16-bit mono PCM tone (the sample format QSoundEffect decodes).
-void writeTone(const QString& path, int ms)
+// A square wave of `ms`, then `quietMs` of silence.
+void writeTone(const QString& path, int ms, int quietMs = 0)
 {
     const int rate = 16000;
     const quint32 samples = quint32(rate * ms / 1000);
-    QByteArray data(int(samples * 2), '\0');
+    QByteArray data(int((samples + quint32(rate * quietMs / 1000)) * 2), '\0');
     for (quint32 i = 0; i < samples; ++i)
         qToLittleEndian<qint16>(qint16((i / 10) % 2 ? 8000 : -8000), data.data() + 2 * i);
     QByteArray wav("RIFF");
@@ -131,19 +132,52 @@ private slots:
         QCOMPARE(started.size(), haveOutput() ? 2 : 0);
     }
 
-    void playReplacesTheQueue()
+    // The strikes of the hour are one file queued again and again: each plays in its turn, none
+    // waits for the player's guard to give up on it.
+    void sameFileQueuedAgainAndAgain()
     {
         if (!haveOutput()) QSKIP("needs a sound server (tools/rigs/sound.sh)");
         QtSoundPlayer player;
         QSignalSpy started(&player, &QtSoundPlayer::started);
         QSignalSpy idle(&player, &QtSoundPlayer::idle);
-        player.enqueue(tone());
-        player.enqueue(tone());
-        player.enqueue(tone());
+        const QString strike = m_dir.filePath(QStringLiteral("strike.wav"));
+        writeTone(strike, 250, 300);
+        for (int i = 0; i < 8; ++i)
+            player.enqueue(strike);
+        // 8 x 0.55 s: each ends by itself, none is given up on by the player's guard.
+        QTRY_COMPARE_WITH_TIMEOUT(idle.size(), 1, 6000);
+        QCOMPARE(started.size(), 8);
+    }
+
+    // An event's sound does not cut the chimes short: it starts at once, and everything queued
+    // still plays. A second play() replaces the first.
+    void playLeavesTheQueue()
+    {
+        if (!haveOutput()) QSKIP("needs a sound server (tools/rigs/sound.sh)");
+        QtSoundPlayer player;
+        QSignalSpy started(&player, &QtSoundPlayer::started);
+        QSignalSpy idle(&player, &QtSoundPlayer::idle);
+        const QString event = m_dir.filePath(QStringLiteral("event.wav"));
+        writeTone(event, 200);
+        QStringList strikes;
+        for (int i = 0; i < 3; ++i) {
+            strikes << m_dir.filePath(QStringLiteral("strike%1.wav").arg(i));
+            writeTone(strikes.last(), 300);
+            player.enqueue(strikes.last());
+        }
         QTRY_COMPARE(started.size(), 1);
-        player.play(tone());
-        QTRY_COMPARE_WITH_TIMEOUT(idle.size(), 1, 3000);
-        QCOMPARE(started.size(), 2);
+        player.play(event);
+        player.play(event);
+        QTRY_COMPARE_WITH_TIMEOUT(idle.size(), 1, 5000);
+        QStringList order;
+        for (const QList<QVariant>& s : std::as_const(started))
+            order << s.at(0).toString();
+        // Every strike, in order, and the event's sound at once, not after the last strike (the
+        // second play() replaces the first, which may or may not have started by then).
+        QVERIFY(order.count(event) == 1 || order.count(event) == 2);
+        order.removeAll(event);
+        QCOMPARE(order, strikes);
+        QVERIFY(started.indexOf(QList<QVariant>{event}) < started.indexOf(QList<QVariant>{strikes.last()}));
     }
 
     // The themes' Ogg Vorbis becomes a 16-bit WAV in the cache; what cannot be decoded leaves
