@@ -86,7 +86,8 @@ private slots:
         QTest::newRow("Launch/Open") << 1 << "cfgAppSheet" << false << true;
         QTest::newRow("Shutdown") << 2 << "cfgShutSheet" << false << true;
         QTest::newRow("Check mailbox") << 3 << "cfgNoneSheet" << true << true;
-        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << true << false;
+        // A start-up message always plays the default sound: none of its own is offered.
+        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << false << false;
         QTest::newRow("Time synchronization") << 5 << "cfgNoneSheet" << false << true;
         QTest::newRow("Mail message") << 6 << "cfgMMSheet" << false << true;
         QTest::newRow("Open URL") << 7 << "cfgURLSheet" << false << true;
@@ -182,7 +183,7 @@ private slots:
         QTest::newRow("Notification") << 0 << "cfgNoneSheet" << true << true << QStringList{};
         QTest::newRow("Shutdown") << 2 << "cfgShutSheet" << false << true << QStringList{};
         QTest::newRow("Check mailbox") << 3 << "cfgNoneSheet" << true << true << QStringList{};
-        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << true << false << QStringList{};
+        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << false << false << QStringList{};
         QTest::newRow("Time synchronization") << 5 << "cfgNoneSheet" << false << true << QStringList{};
         QTest::newRow("Mail message")
             << 6 << "cfgMMSheet" << false << true << QStringList{"EvMMAddress", "EvMMSubj"};
