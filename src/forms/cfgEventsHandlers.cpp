@@ -3,12 +3,8 @@
 #include "EditorWidgets.h"
 #include "cfgEventsPage.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTimeEdit>
 
 namespace zarvo {
 
@@ -26,13 +22,10 @@ void CfgEventsPage::cfgAddButtonClick()
     m_table.Append();
 
     const QDateTime now = m_clock.now();
-    {
-        const QSignalBlocker dateBlock(m_datePicker), timeBlock(m_timePicker);
-        m_datePicker->setDate(now.date());
-        m_timePicker->setTime(wholeSeconds(now.time()));
-    }
-    m_table.setFieldValue(Field::EvDate, m_datePicker->date());
-    m_table.setFieldValue(Field::EvTime, m_timePicker->time());
+    m_when->showDate(now.date());
+    m_when->showTime(wholeSeconds(now.time()));
+    m_table.setFieldValue(Field::EvDate, m_when->date());
+    m_table.setFieldValue(Field::EvTime, m_when->time());
     m_table.setFieldValue(Field::EvRec, 0);
     m_table.setFieldValue(Field::EvRecMonth, 0);
 
@@ -40,8 +33,7 @@ void CfgEventsPage::cfgAddButtonClick()
         const QSignalBlocker typeBlock(m_typeCombo);
         m_typeCombo->setCurrentIndex(EvNotification);
     }
-    m_recCheckBox->setChecked(false);
-    setRecurrenceControls(Recurrence::None);
+    m_when->showRecurrence(WhenGroup::Recurrence::None);
     showTypePanel(EvNotification);
     m_nameEdit->setFocus();
     m_table.Post();
@@ -92,77 +84,52 @@ void CfgEventsPage::cfgShutTypeComboChange(int index)
 
 void CfgEventsPage::cfgDatePickerChange(const QDate& date)
 {
-    if (m_filling) return;
     m_table.setFieldValue(Field::EvDate, date);
     m_table.Post();
 }
 
 void CfgEventsPage::cfgTimePickerChange(const QTime& time)
 {
-    if (m_filling) return;
     m_table.setFieldValue(Field::EvTime, time);
     m_table.Post();
 }
 
-void CfgEventsPage::cfgRecCheckBoxClick(bool checked)
+void CfgEventsPage::cfgRecurrenceChange(WhenGroup::Recurrence r)
 {
-    if (checked) {
-        {
-            const QSignalBlocker block(m_recDays);
-            m_recDays->setChecked(true);
-        }
-        setRecurrenceControls(Recurrence::Days);
-        // A newly recurring event repeats daily until the user types another count.
-        m_table.setFieldValue(Field::EvRec, 1);
-        m_table.setFieldValue(Field::EvRecMonth, 0);
-    } else {
-        setRecurrenceControls(Recurrence::None);
+    // A newly recurring event, or one given the other unit, repeats every 1 day or month until
+    // the user types another count; at most one of the counts is ever set.
+    switch (r) {
+    case WhenGroup::Recurrence::None:
         m_table.setFieldValue(Field::EvRec, 0);
         m_table.setFieldValue(Field::EvRecMonth, 0);
+        break;
+    case WhenGroup::Recurrence::Days:
+        m_table.setFieldValue(Field::EvRec, 1);
+        m_table.setFieldValue(Field::EvRecMonth, 0);
+        break;
+    case WhenGroup::Recurrence::Months:
+        m_table.setFieldValue(Field::EvRecMonth, 1);
+        m_table.setFieldValue(Field::EvRec, 0);
+        break;
     }
-}
-
-void CfgEventsPage::RecDRBClick(bool checked)
-{
-    if (m_filling || !checked) return;
-    m_table.setFieldValue(Field::EvRec, 1);
-    m_table.setFieldValue(Field::EvRecMonth, 0);
-    setRecurrenceControls(Recurrence::Days);
-}
-
-void CfgEventsPage::RecMRBClick(bool checked)
-{
-    if (m_filling || !checked) return;
-    m_table.setFieldValue(Field::EvRecMonth, 1);
-    m_table.setFieldValue(Field::EvRec, 0);
-    setRecurrenceControls(Recurrence::Months);
 }
 
 void CfgEventsPage::IntervalCheckBoxClick(bool checked)
 {
     m_table.setFieldValue(Field::EvInterval, checked);
     m_table.Post();
-    m_panels->ibTimePicker->setEnabled(checked);
-    m_panels->ieTimePicker->setEnabled(checked);
 }
 
 void CfgEventsPage::IBTimePickerChange(const QTime& time)
 {
-    if (m_filling) return;
     m_table.setFieldValue(Field::EvIntBTime, time);
     m_table.Post();
 }
 
 void CfgEventsPage::IETimePickerChange(const QTime& time)
 {
-    if (m_filling) return;
-    QTimeEdit* end = m_panels->ieTimePicker;
-    const QTime begin = m_panels->ibTimePicker->time();
-    if (time < begin) {
-        const QSignalBlocker block(end);
-        end->setTime(begin);
-    }
-    m_table.setFieldValue(Field::EvIntETime, end->time());
+    // The group has snapped an end before the begin to it already.
+    m_table.setFieldValue(Field::EvIntETime, time);
     m_table.Post();
 }
 

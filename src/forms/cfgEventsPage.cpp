@@ -1,18 +1,15 @@
 #include "cfgEventsPage.h"
 
 #include "EditorWidgets.h"
+#include "EventTypes.h"
+#include "IntervalGroup.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -34,10 +31,20 @@ QToolButton* smallButton(const char* name, const QString& text, const QString& t
     return button;
 }
 
+const WhenGroup::Names kWhenNames{.datePicker = "cfgDatePicker",
+                                  .timePicker = "cfgTimePicker",
+                                  .recurring = "cfgRecCheckBox",
+                                  .daysButton = "RecDRB",
+                                  .monthsButton = "RecMRB",
+                                  .daysEdit = "cfgRecEdit",
+                                  .monthsEdit = "cfgRecMEdit",
+                                  .daysLabel = "cfgRecDaysLabel",
+                                  .monthsLabel = "cfgRecMonthsLabel",
+                                  .daysCaption = QStringLiteral("day(&s)")};
+
 } // namespace
 
-CfgEventsPage::CfgEventsPage(EvTable& table, ISoundPlayer& sound, const IClock& clock,
-                             QWidget* parent)
+CfgEventsPage::CfgEventsPage(EvTable& table, ISoundPlayer& sound, const IClock& clock, QWidget* parent)
     : QWidget(parent), m_table(table), m_sound(sound), m_clock(clock)
 {
     setObjectName(QStringLiteral("cfgEventsSheet"));
@@ -46,8 +53,7 @@ CfgEventsPage::CfgEventsPage(EvTable& table, ISoundPlayer& sound, const IClock& 
 
     // The initial layout: no type and no recurrence until there is an event to show.
     m_typeCombo->setEnabled(false);
-    m_recCheckBox->setEnabled(false);
-    setRecurrenceControls(Recurrence::None);
+    m_when->setRecurringUsable(false);
 }
 
 QWidget* CfgEventsPage::buildLeftColumn()
@@ -67,41 +73,15 @@ QWidget* CfgEventsPage::buildLeftColumn()
     event->addWidget(m_typeCombo, 1, 1);
     column->addLayout(event);
 
-    column->addWidget(makeHeading(QStringLiteral("Date & Time"), left));
-    auto* when = new QGridLayout;
-    m_datePicker = named(makeDatePicker(left), "cfgDatePicker");
-    m_timePicker = named(makeTimePicker(left), "cfgTimePicker");
-    when->addWidget(makeBuddyLabel(QStringLiteral("&Date"), m_datePicker, left), 0, 0);
-    when->addWidget(m_datePicker, 0, 1);
-    when->addWidget(makeBuddyLabel(QStringLiteral("&Time"), m_timePicker, left), 1, 0);
-    when->addWidget(m_timePicker, 1, 1);
-    column->addLayout(when);
-
-    column->addWidget(makeHeading(QStringLiteral("Recurrence"), left));
-    m_recCheckBox = named(new QCheckBox(QStringLiteral("Rec&urring"), left), "cfgRecCheckBox");
-    column->addWidget(m_recCheckBox);
-    auto* every = new QGridLayout;
-    m_recDays = named(new QRadioButton(QStringLiteral("Every"), left), "RecDRB");
-    m_recMonths = named(new QRadioButton(QStringLiteral("Every"), left), "RecMRB");
-    auto* radios = new QButtonGroup(left);
-    radios->addButton(m_recDays);
-    radios->addButton(m_recMonths);
-    m_recDays->setChecked(true);
-    m_recEdit = named(new BoundEdit(m_table, Field::EvRec, left, 3), "cfgRecEdit");
-    m_recMEdit = named(new BoundEdit(m_table, Field::EvRecMonth, left, 3), "cfgRecMEdit");
-    m_recDaysLabel = named(makeBuddyLabel(QStringLiteral("day(&s)"), m_recEdit, left), "cfgRecDaysLabel");
-    m_recMonthsLabel =
-        named(makeBuddyLabel(QStringLiteral("&month(s)"), m_recMEdit, left), "cfgRecMonthsLabel");
-    for (BoundEdit* edit : {m_recEdit, m_recMEdit})
+    // The counts are typed straight into the row: digits only, three at most.
+    const auto countEdit = [this](WhenGroup::Recurrence unit, QWidget* parent) {
+        const Field field = unit == WhenGroup::Recurrence::Days ? Field::EvRec : Field::EvRecMonth;
+        auto* edit = new BoundEdit(m_table, field, parent, 3);
         edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
-    every->addWidget(m_recDays, 0, 0);
-    every->addWidget(m_recEdit, 0, 1);
-    every->addWidget(m_recDaysLabel, 0, 2);
-    every->addWidget(m_recMonths, 1, 0);
-    every->addWidget(m_recMEdit, 1, 1);
-    every->addWidget(m_recMonthsLabel, 1, 2);
-    every->setColumnStretch(3, 1);
-    column->addLayout(every);
+        return edit;
+    };
+    m_when = new WhenGroup(kWhenNames, WhenGroup::OnTick::ChooseDays, countEdit, left);
+    column->addWidget(m_when);
 
     column->addWidget(makeHeading(QStringLiteral("Custom sound"), left));
     auto* sound = new QHBoxLayout;
@@ -149,14 +129,12 @@ void CfgEventsPage::connectHandlers()
     connect(m_typeCombo, &QComboBox::currentIndexChanged, this, &CfgEventsPage::cfgTypeComboChange);
     connect(m_panels->shutTypeCombo, &QComboBox::currentIndexChanged, this,
             &CfgEventsPage::cfgShutTypeComboChange);
-    connect(m_datePicker, &QDateEdit::dateChanged, this, &CfgEventsPage::cfgDatePickerChange);
-    connect(m_timePicker, &QTimeEdit::timeChanged, this, &CfgEventsPage::cfgTimePickerChange);
-    connect(m_recCheckBox, &QCheckBox::clicked, this, &CfgEventsPage::cfgRecCheckBoxClick);
-    connect(m_recDays, &QRadioButton::toggled, this, &CfgEventsPage::RecDRBClick);
-    connect(m_recMonths, &QRadioButton::toggled, this, &CfgEventsPage::RecMRBClick);
-    connect(m_panels->intervalCheckBox, &QCheckBox::clicked, this, &CfgEventsPage::IntervalCheckBoxClick);
-    connect(m_panels->ibTimePicker, &QTimeEdit::timeChanged, this, &CfgEventsPage::IBTimePickerChange);
-    connect(m_panels->ieTimePicker, &QTimeEdit::timeChanged, this, &CfgEventsPage::IETimePickerChange);
+    connect(m_when, &WhenGroup::dateChanged, this, &CfgEventsPage::cfgDatePickerChange);
+    connect(m_when, &WhenGroup::timeChanged, this, &CfgEventsPage::cfgTimePickerChange);
+    connect(m_when, &WhenGroup::recurrenceChanged, this, &CfgEventsPage::cfgRecurrenceChange);
+    connect(m_panels->interval, &IntervalGroup::intervalClicked, this, &CfgEventsPage::IntervalCheckBoxClick);
+    connect(m_panels->interval, &IntervalGroup::beginChanged, this, &CfgEventsPage::IBTimePickerChange);
+    connect(m_panels->interval, &IntervalGroup::endChanged, this, &CfgEventsPage::IETimePickerChange);
     connect(m_csButton, &QToolButton::clicked, this, &CfgEventsPage::cfgCSButtonClick);
     connect(m_csTestButton, &QToolButton::clicked, this, &CfgEventsPage::cfgCSTestButtonClick);
     connect(m_panels->pathButton, &QToolButton::clicked, this, &CfgEventsPage::cfgPathButtonClick);
@@ -172,7 +150,7 @@ void CfgEventsPage::openPage()
         return;
     }
     m_typeCombo->setEnabled(true);
-    m_recCheckBox->setEnabled(true);
+    m_when->setRecurringUsable(true);
     ShowCurrentEvent();
 }
 
@@ -188,20 +166,10 @@ void CfgEventsPage::setEventControlsEnabled(bool on)
 {
     // The shutdown list is among them: once disabled with the rest, nothing else would enable it
     // again, and a Shutdown event added afterwards could not have its kind chosen.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_removeButton, m_datePicker, m_timePicker, m_nameEdit,
-                                                      m_recCheckBox, m_typeCombo, m_panels->shutTypeCombo})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_removeButton, m_nameEdit, m_typeCombo, m_panels->shutTypeCombo})
         w->setEnabled(on);
-}
-
-void CfgEventsPage::setRecurrenceControls(Recurrence r)
-{
-    const bool recurring = r != Recurrence::None;
-    m_recDays->setEnabled(recurring);
-    m_recMonths->setEnabled(recurring);
-    m_recEdit->setEnabled(r == Recurrence::Days);
-    m_recDaysLabel->setEnabled(r == Recurrence::Days);
-    m_recMEdit->setEnabled(r == Recurrence::Months);
-    m_recMonthsLabel->setEnabled(r == Recurrence::Months);
+    m_when->setUsable(on);
 }
 
 void CfgEventsPage::setCustomSoundEnabled(bool on)
@@ -214,60 +182,39 @@ void CfgEventsPage::setCustomSoundEnabled(bool on)
 void CfgEventsPage::showTypePanel(int eventType)
 {
     m_panels->bringToFront(CfgParamPanels::panelFor(eventType));
-    setCustomSoundEnabled(eventType == EvNotification || eventType == EvCheckMailbox ||
-                          eventType == EvStartupMessage);
-    m_timePicker->setEnabled(eventType != EvStartupMessage);
+    setCustomSoundEnabled(takesCustomSound(eventType));
+    m_when->showForType(eventType);
 }
 
 void CfgEventsPage::ShowCurrentEvent()
 {
     if (m_table.RecordCount() == 0 && m_table.state() != EvTable::State::Insert) return;
     const EventRecord r = m_table.current();
-    const QSignalBlocker typeBlock(m_typeCombo), dateBlock(m_datePicker), timeBlock(m_timePicker);
-    const QSignalBlocker daysBlock(m_recDays), monthsBlock(m_recMonths);
-    const QSignalBlocker shutBlock(m_panels->shutTypeCombo), ibBlock(m_panels->ibTimePicker),
-        ieBlock(m_panels->ieTimePicker);
+    const QSignalBlocker typeBlock(m_typeCombo), shutBlock(m_panels->shutTypeCombo);
     m_filling = true;
 
     // Leaving NoEventsState because rows came back from elsewhere than Add is the same as Add's.
     setEventControlsEnabled(true);
     m_typeCombo->setCurrentIndex(r.EvType >= 0 && r.EvType < m_typeCombo->count() ? r.EvType : -1);
-    m_datePicker->setDate(r.EvDate);
-    m_timePicker->setTime(r.EvTime);
-
-    // Showing the recurrence never writes it: the stored counts stay what they are.
-    if (r.EvRec != 0) {
-        m_recCheckBox->setChecked(true);
-        m_recDays->setChecked(true);
-        setRecurrenceControls(Recurrence::Days);
-    } else if (r.EvRecMonth != 0) {
-        m_recCheckBox->setChecked(true);
-        m_recMonths->setChecked(true);
-        setRecurrenceControls(Recurrence::Months);
-    } else {
-        m_recCheckBox->setChecked(false);
-        setRecurrenceControls(Recurrence::None);
-    }
+    m_when->showDate(r.EvDate);
+    m_when->showTime(r.EvTime);
+    // Showing the recurrence never writes it: the stored counts stay what they are, and the
+    // bound edits show them.
+    m_when->showRecurrence(r.EvRec != 0        ? WhenGroup::Recurrence::Days
+                           : r.EvRecMonth != 0 ? WhenGroup::Recurrence::Months
+                                               : WhenGroup::Recurrence::None);
 
     showTypePanel(r.EvType);
     if (r.EvType == EvShutdown)
         m_panels->shutTypeCombo->setCurrentIndex(r.EvShutType >= 0 && r.EvShutType < 4 ? r.EvShutType : -1);
-    if (r.EvType == EvStartupMessage) {
-        m_panels->intervalCheckBox->setChecked(r.EvInterval);
-        m_panels->ibTimePicker->setTime(r.EvIntBTime);
-        m_panels->ieTimePicker->setTime(r.EvIntETime);
-        m_panels->ibTimePicker->setEnabled(r.EvInterval);
-        m_panels->ieTimePicker->setEnabled(r.EvInterval);
-    }
+    if (r.EvType == EvStartupMessage)
+        m_panels->interval->showWindow(r.EvInterval, r.EvIntBTime, r.EvIntETime);
     m_filling = false;
 }
 
 void CfgEventsPage::NoEventsState()
 {
     setEventControlsEnabled(false);
-    m_recDays->setEnabled(false);
-    m_recMonths->setEnabled(false);
-    setRecurrenceControls(Recurrence::None);
     setCustomSoundEnabled(false);
     m_panels->bringToFront(CfgParamPanels::NoneSheet);
     m_addButton->setEnabled(true);
@@ -277,22 +224,8 @@ void CfgEventsPage::onFieldChanged(Field f)
 {
     // Another handler, or a firing, wrote a field an unbound control shows.
     const EventRecord& r = m_table.current();
-    m_filling = true;
-    switch (f) {
-    case Field::EvDate: {
-        const QSignalBlocker block(m_datePicker);
-        m_datePicker->setDate(r.EvDate);
-        break;
-    }
-    case Field::EvTime: {
-        const QSignalBlocker block(m_timePicker);
-        m_timePicker->setTime(r.EvTime);
-        break;
-    }
-    default:
-        break;
-    }
-    m_filling = false;
+    if (f == Field::EvDate) m_when->showDate(r.EvDate);
+    if (f == Field::EvTime) m_when->showTime(r.EvTime);
 }
 
 } // namespace zarvo

@@ -2,6 +2,7 @@
 
 #include "BoundEdit.h"
 #include "EvGrid.h"
+#include "WhenGroup.h"
 #include "cfgParamPanels.h"
 
 #include "core/Clock.h"
@@ -9,13 +10,8 @@
 
 #include <QWidget>
 
-class QCheckBox;
 class QComboBox;
-class QDateEdit;
-class QLabel;
 class QPushButton;
-class QRadioButton;
-class QTimeEdit;
 class QToolButton;
 
 namespace zarvo {
@@ -28,8 +24,7 @@ class CfgEventsPage : public QWidget
 {
     Q_OBJECT
 public:
-    CfgEventsPage(EvTable& table, ISoundPlayer& sound, const IClock& clock,
-                  QWidget* parent = nullptr);
+    CfgEventsPage(EvTable& table, ISoundPlayer& sound, const IClock& clock, QWidget* parent = nullptr);
 
     // The state the page opens in: the current row shown, or NoEventsState on an empty table.
     void openPage();
@@ -42,18 +37,10 @@ public:
     CfgParamPanels* panels() const { return m_panels; }
 
 private:
-    enum class Recurrence
-    {
-        None,
-        Days,
-        Months
-    };
-
     void buildLayout();
     QWidget* buildLeftColumn();
     void connectHandlers();
     void setEventControlsEnabled(bool on);
-    void setRecurrenceControls(Recurrence r);
     void setCustomSoundEnabled(bool on);
     void showTypePanel(int eventType);
     void onAfterScroll();
@@ -65,9 +52,8 @@ private:
     void cfgShutTypeComboChange(int index);
     void cfgDatePickerChange(const QDate& date);
     void cfgTimePickerChange(const QTime& time);
-    void cfgRecCheckBoxClick(bool checked);
-    void RecDRBClick(bool checked);
-    void RecMRBClick(bool checked);
+    // Recurring ticked or unticked, or the other unit chosen.
+    void cfgRecurrenceChange(WhenGroup::Recurrence r);
     void IntervalCheckBoxClick(bool checked);
     void IBTimePickerChange(const QTime& time);
     void IETimePickerChange(const QTime& time);
@@ -82,15 +68,7 @@ private:
 
     BoundEdit* m_nameEdit = nullptr;
     QComboBox* m_typeCombo = nullptr;
-    QDateEdit* m_datePicker = nullptr;
-    QTimeEdit* m_timePicker = nullptr;
-    QCheckBox* m_recCheckBox = nullptr;
-    QRadioButton* m_recDays = nullptr;
-    QRadioButton* m_recMonths = nullptr;
-    BoundEdit* m_recEdit = nullptr;
-    BoundEdit* m_recMEdit = nullptr;
-    QLabel* m_recDaysLabel = nullptr;
-    QLabel* m_recMonthsLabel = nullptr;
+    WhenGroup* m_when = nullptr;
     BoundEdit* m_csEdit = nullptr;
     QToolButton* m_csButton = nullptr;
     QToolButton* m_csTestButton = nullptr;

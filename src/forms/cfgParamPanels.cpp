@@ -1,30 +1,16 @@
 #include "cfgParamPanels.h"
 
 #include "EditorWidgets.h"
+#include "EventTypes.h"
+#include "IntervalGroup.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace zarvo {
-
-QStringList eventTypeNames()
-{
-    return {QStringLiteral("Notification"),    QStringLiteral("Launch/Open"),
-            QStringLiteral("Shutdown"),        QStringLiteral("Check mailbox"),
-            QStringLiteral("Startup message"), QStringLiteral("Time synchronization"),
-            QStringLiteral("Mail message"),    QStringLiteral("Open URL")};
-}
-
-QStringList shutdownTypeNames()
-{
-    return {QStringLiteral("Shutdown"), QStringLiteral("Logoff"), QStringLiteral("Power off"),
-            QStringLiteral("Reboot")};
-}
 
 namespace {
 
@@ -83,23 +69,8 @@ CfgParamPanels::CfgParamPanels(EvTable& table, QWidget* parent) : QStackedWidget
 
     QWidget* startup =
         makePanel(this, "cfgStartupSheet", QStringLiteral("Startup message  - additional parameters"), grid);
-    intervalCheckBox = new QCheckBox(QStringLiteral("&Interval"), startup);
-    intervalCheckBox->setObjectName(QStringLiteral("IntervalCheckBox"));
-    auto* frame = new QGroupBox(startup);
-    auto* times = new QGridLayout(frame);
-    ibTimePicker = makeTimePicker(frame);
-    ibTimePicker->setObjectName(QStringLiteral("IBTimePicker"));
-    ieTimePicker = makeTimePicker(frame);
-    ieTimePicker->setObjectName(QStringLiteral("IETimePicker"));
-    ibTimePicker->setEnabled(false);
-    ieTimePicker->setEnabled(false);
-    times->addWidget(makeBuddyLabel(QStringLiteral("&Begin"), ibTimePicker, frame), 0, 0);
-    times->addWidget(ibTimePicker, 0, 1);
-    times->addWidget(makeBuddyLabel(QStringLiteral("E&nd"), ieTimePicker, frame), 0, 2);
-    times->addWidget(ieTimePicker, 0, 3);
-    grid->addWidget(intervalCheckBox, 0, 0);
-    grid->addWidget(frame, 0, 1);
-    grid->setColumnStretch(2, 1);
+    interval = new IntervalGroup(Qt::Horizontal, startup);
+    grid->addWidget(interval, 0, 0);
 
     QWidget* mm = makePanel(this, "cfgMMSheet", QStringLiteral("Mail message additional parameters"), grid);
     mmAddressEdit = boundEdit(table, Field::EvMMAddress, "MMAddressEdit", mm);
@@ -119,20 +90,21 @@ CfgParamPanels::CfgParamPanels(EvTable& table, QWidget* parent) : QStackedWidget
 
 CfgParamPanels::Panel CfgParamPanels::panelFor(int eventType)
 {
-    switch (eventType) {
-    case EvLaunchOpen:
+    switch (parametersOf(eventType)) {
+    case TypeParameters::Launch:
         return AppSheet;
-    case EvShutdown:
+    case TypeParameters::Shutdown:
         return ShutSheet;
-    case EvStartupMessage:
+    case TypeParameters::Startup:
         return StartupSheet;
-    case EvMailMessage:
+    case TypeParameters::Mail:
         return MMSheet;
-    case EvOpenURL:
+    case TypeParameters::Url:
         return URLSheet;
-    default:
-        return NoneSheet;
+    case TypeParameters::None:
+        break;
     }
+    return NoneSheet;
 }
 
 void CfgParamPanels::bringToFront(Panel panel)

@@ -4,12 +4,12 @@
 
 #include <QStackedWidget>
 
-class QCheckBox;
 class QComboBox;
-class QTimeEdit;
 class QToolButton;
 
 namespace zarvo {
+
+class IntervalGroup;
 
 // The strip of parameter panels at the bottom of the Events page: six panels in one place, the
 // one of the event's type in front and enabled, the others disabled so that the keyboard never
@@ -40,16 +40,10 @@ public:
     QToolButton* pathButton = nullptr;
     BoundEdit* paramEdit = nullptr;
     QComboBox* shutTypeCombo = nullptr;
-    QCheckBox* intervalCheckBox = nullptr;
-    QTimeEdit* ibTimePicker = nullptr;
-    QTimeEdit* ieTimePicker = nullptr;
+    IntervalGroup* interval = nullptr;
     BoundEdit* mmAddressEdit = nullptr;
     BoundEdit* mmSubjEdit = nullptr;
     BoundEdit* urlEdit = nullptr;
 };
-
-// The names of the types and of the shutdowns, in the order of their values.
-QStringList eventTypeNames();
-QStringList shutdownTypeNames();
 
 } // namespace zarvo

@@ -2,9 +2,11 @@
 
 #include "CommonDialogs.h"
 #include "EditorWidgets.h"
+#include "EventTypes.h"
 #include "HelpViewer.h"
+#include "IntervalGroup.h"
+#include "WhenGroup.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -13,12 +15,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QSignalBlocker>
 #include <QStackedWidget>
-#include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -118,11 +117,6 @@ TzarWizForm::TzarWizForm(const IClock& clock, QWidget* parent, std::function<voi
     connect(m_back, &QPushButton::clicked, this, &TzarWizForm::wizBackButtonClick);
     connect(m_next, &QPushButton::clicked, this, &TzarWizForm::wizNextButtonClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_c.recCheckBox, &QCheckBox::clicked, this, &TzarWizForm::wizRecCheckBoxClick);
-    connect(m_c.dRB, &QRadioButton::toggled, this, &TzarWizForm::wizDRBClick);
-    connect(m_c.mRB, &QRadioButton::toggled, this, &TzarWizForm::wizMRBClick);
-    connect(m_c.intervalCheckBox, &QCheckBox::clicked, this, &TzarWizForm::IntervalCheckBoxClick);
-    connect(m_c.ieTimePicker, &QTimeEdit::timeChanged, this, &TzarWizForm::IETimePickerChange);
     connect(m_c.csButton, &QToolButton::clicked, this, &TzarWizForm::cfgCSButtonClick);
     connect(m_c.pathButton, &QToolButton::clicked, this, &TzarWizForm::cfgS15ButtonClick);
 
@@ -130,21 +124,12 @@ TzarWizForm::TzarWizForm(const IClock& clock, QWidget* parent, std::function<voi
     m_c.typeCombo->setCurrentIndex(EvNotification);
     m_c.shutTypeCombo->setCurrentIndex(ShutShutdown);
     const QDateTime now = clock.now();
-    m_c.datePicker->setDate(now.date());
-    m_c.timePicker->setTime(wholeSeconds(now.time()));
-    {
-        const QSignalBlocker block(m_c.dRB);
-        m_c.dRB->setChecked(true);
-    }
+    m_c.when->showDate(now.date());
+    m_c.when->showTime(wholeSeconds(now.time()));
+    // Recurring starts unticked with the days chosen, everything under it unusable.
     m_c.recEdit->setValue(1);
     m_c.recMEdit->setValue(1);
-    wizRecCheckBoxClick(false);
-    {
-        const QSignalBlocker block(m_c.ieTimePicker);
-        m_c.ibTimePicker->setTime(QTime(18, 19, 56));
-        m_c.ieTimePicker->setTime(QTime(18, 20, 1));
-    }
-    IntervalCheckBoxClick(false);
+    m_c.interval->showWindow(false, QTime(18, 19, 56), QTime(18, 20, 1));
     m_back->setEnabled(false);
     showStep(WizControls::WelcomePage);
 
@@ -170,7 +155,7 @@ void TzarWizForm::showStep(int step)
     m_stack->setCurrentIndex(step);
     if (step == WizControls::WhenPage) {
         m_next->setText(QStringLiteral("&Finish"));
-        m_c.timePicker->setEnabled(m_c.typeCombo->currentIndex() != EvStartupMessage);
+        m_c.when->showForType(m_c.typeCombo->currentIndex());
     }
     // The page's first control takes the keyboard, as a user stepping through would expect.
     QWidget* page = m_stack->currentWidget();
@@ -185,22 +170,23 @@ void TzarWizForm::showStep(int step)
 
 int TzarWizForm::typePage() const
 {
-    switch (m_c.typeCombo->currentIndex()) {
-    case EvShutdown:
+    const int type = m_c.typeCombo->currentIndex();
+    switch (parametersOf(type)) {
+    case TypeParameters::Shutdown:
         return WizControls::ShutPage;
-    case EvLaunchOpen:
+    case TypeParameters::Launch:
         return WizControls::LaunchPage;
-    case EvMailMessage:
+    case TypeParameters::Mail:
         return WizControls::MMPage;
-    case EvOpenURL:
+    case TypeParameters::Url:
         return WizControls::URLPage;
-    case EvStartupMessage:
+    case TypeParameters::Startup:
         return WizControls::StartupPage;
-    case EvTimeSync:
-        return WizControls::TypePage;
-    default: // Notification and Check mailbox: their own sound
-        return WizControls::CSPage;
+    case TypeParameters::None:
+        break;
     }
+    // A type with no parameters of its own may still have its own sound.
+    return takesCustomSound(type) ? int(WizControls::CSPage) : int(WizControls::TypePage);
 }
 
 void TzarWizForm::wizNextButtonClick()
@@ -257,50 +243,6 @@ void TzarWizForm::wizHelpButtonClick()
         HelpViewer::showContext(HelpContext, this);
 }
 
-void TzarWizForm::wizRecCheckBoxClick(bool checked)
-{
-    m_c.dRB->setEnabled(checked);
-    m_c.mRB->setEnabled(checked);
-    const bool days = checked && m_c.dRB->isChecked();
-    const bool months = checked && m_c.mRB->isChecked();
-    m_c.recEdit->setEnabled(days);
-    m_c.recDaysLabel->setEnabled(days);
-    m_c.recMEdit->setEnabled(months);
-    m_c.recMonthsLabel->setEnabled(months);
-}
-
-void TzarWizForm::wizDRBClick(bool checked)
-{
-    if (!checked) return;
-    m_c.recEdit->setEnabled(true);
-    m_c.recDaysLabel->setEnabled(true);
-    m_c.recMEdit->setEnabled(false);
-    m_c.recMonthsLabel->setEnabled(false);
-}
-
-void TzarWizForm::wizMRBClick(bool checked)
-{
-    if (!checked) return;
-    m_c.recMEdit->setEnabled(true);
-    m_c.recMonthsLabel->setEnabled(true);
-    m_c.recEdit->setEnabled(false);
-    m_c.recDaysLabel->setEnabled(false);
-}
-
-void TzarWizForm::IntervalCheckBoxClick(bool checked)
-{
-    m_c.ibTimePicker->setEnabled(checked);
-    m_c.ieTimePicker->setEnabled(checked);
-}
-
-void TzarWizForm::IETimePickerChange(const QTime& time)
-{
-    if (time < m_c.ibTimePicker->time()) {
-        const QSignalBlocker block(m_c.ieTimePicker);
-        m_c.ieTimePicker->setTime(m_c.ibTimePicker->time());
-    }
-}
-
 void TzarWizForm::cfgCSButtonClick()
 {
     if (const auto file =
@@ -328,16 +270,15 @@ EventRecord TzarWizForm::newEvent() const
     r.setValue(Field::EvPath, m_c.pathEdit->text());
     r.setValue(Field::EvParam, m_c.paramEdit->text());
     r.setValue(Field::EvURL, m_c.urlEdit->text());
-    r.setValue(Field::EvDate, m_c.datePicker->date());
-    r.setValue(Field::EvTime, m_c.timePicker->time());
-    r.setValue(Field::EvInterval, m_c.intervalCheckBox->isChecked());
-    r.setValue(Field::EvIntBTime, m_c.ibTimePicker->time());
-    r.setValue(Field::EvIntETime, m_c.ieTimePicker->time());
-    r.setValue(Field::EvCS,
-               type == EvNotification || type == EvCheckMailbox ? m_c.csEdit->text() : QString());
-    const bool recurring = m_c.recCheckBox->isChecked();
-    r.setValue(Field::EvRec, recurring && m_c.dRB->isChecked() ? m_c.recEdit->value() : 0);
-    r.setValue(Field::EvRecMonth, recurring && m_c.mRB->isChecked() ? m_c.recMEdit->value() : 0);
+    r.setValue(Field::EvDate, m_c.when->date());
+    r.setValue(Field::EvTime, m_c.when->time());
+    r.setValue(Field::EvInterval, m_c.interval->isOn());
+    r.setValue(Field::EvIntBTime, m_c.interval->begin());
+    r.setValue(Field::EvIntETime, m_c.interval->end());
+    r.setValue(Field::EvCS, takesCustomSound(type) ? m_c.csEdit->text() : QString());
+    const WhenGroup::Recurrence recurrence = m_c.when->recurrence();
+    r.setValue(Field::EvRec, recurrence == WhenGroup::Recurrence::Days ? m_c.recEdit->value() : 0);
+    r.setValue(Field::EvRecMonth, recurrence == WhenGroup::Recurrence::Months ? m_c.recMEdit->value() : 0);
     r.setValue(Field::EvMMAddress, m_c.mmAddressEdit->text());
     r.setValue(Field::EvMMSubj, m_c.mmSubjEdit->text());
     return r;

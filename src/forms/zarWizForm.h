@@ -43,11 +43,6 @@ private:
     void wizNextButtonClick();
     void wizBackButtonClick();
     void wizHelpButtonClick();
-    void wizRecCheckBoxClick(bool checked);
-    void wizDRBClick(bool checked);
-    void wizMRBClick(bool checked);
-    void IntervalCheckBoxClick(bool checked);
-    void IETimePickerChange(const QTime& time);
     void cfgCSButtonClick();
     void cfgS15ButtonClick();
     // The parameter page of the selected type; the type page itself for a type without one.

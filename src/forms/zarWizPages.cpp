@@ -1,16 +1,14 @@
 #include "zarWizPages.h"
 
 #include "EditorWidgets.h"
-#include "cfgParamPanels.h"
+#include "EventTypes.h"
+#include "IntervalGroup.h"
+#include "WhenGroup.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -52,6 +50,17 @@ QToolButton* browseButton(const char* name, QWidget* parent)
     button->setToolTip(QStringLiteral("Browse"));
     return button;
 }
+
+const WhenGroup::Names kWhenNames{.datePicker = "wizDatePicker",
+                                  .timePicker = "wizTimePicker",
+                                  .recurring = "wizRecCheckBox",
+                                  .daysButton = "wizDRB",
+                                  .monthsButton = "wizMRB",
+                                  .daysEdit = "wizRecEdit",
+                                  .monthsEdit = "wizRecMEdit",
+                                  .daysLabel = "wizRecDaysLabel",
+                                  .monthsLabel = "wizRecMonthsLabel",
+                                  .daysCaption = QStringLiteral("d&ay(s)")};
 
 } // namespace
 
@@ -108,17 +117,8 @@ void WizControls::build(QStackedWidget* stack)
     g->addWidget(urlEdit, 0, 1);
 
     g = addPage(stack, "wizStartupPanel", QStringLiteral("Select startup interval and click \"Next\""), p);
-    intervalCheckBox = named(new QCheckBox(QStringLiteral("&Interval"), p), "IntervalCheckBox");
-    auto* frame = new QGroupBox(p);
-    auto* times = new QGridLayout(frame);
-    ibTimePicker = named(makeTimePicker(frame), "IBTimePicker");
-    ieTimePicker = named(makeTimePicker(frame), "IETimePicker");
-    times->addWidget(makeBuddyLabel(QStringLiteral("&Begin"), ibTimePicker, frame), 0, 0);
-    times->addWidget(ibTimePicker, 0, 1);
-    times->addWidget(makeBuddyLabel(QStringLiteral("E&nd"), ieTimePicker, frame), 1, 0);
-    times->addWidget(ieTimePicker, 1, 1);
-    g->addWidget(intervalCheckBox, 0, 0, 1, 2);
-    g->addWidget(frame, 1, 0, 1, 2);
+    interval = new IntervalGroup(Qt::Vertical, p);
+    g->addWidget(interval, 0, 0, 1, 2);
 
     g = addPage(stack, "wizCSPanel", QStringLiteral("Select event's custom sound file and click \"Next\""),
                 p);
@@ -130,38 +130,13 @@ void WizControls::build(QStackedWidget* stack)
 
     g = addPage(stack, "wizWhenPanel", QStringLiteral("Select event's date and time and click \"Finish\""),
                 p);
-    auto* column = new QVBoxLayout;
-    column->addWidget(makeHeading(QStringLiteral("Date & Time"), p));
-    auto* when = new QGridLayout;
-    datePicker = named(makeDatePicker(p), "wizDatePicker");
-    timePicker = named(makeTimePicker(p), "wizTimePicker");
-    when->addWidget(makeBuddyLabel(QStringLiteral("&Date"), datePicker, p), 0, 0);
-    when->addWidget(datePicker, 0, 1);
-    when->addWidget(makeBuddyLabel(QStringLiteral("&Time"), timePicker, p), 1, 0);
-    when->addWidget(timePicker, 1, 1);
-    column->addLayout(when);
-    column->addWidget(makeHeading(QStringLiteral("Recurrence"), p));
-    recCheckBox = named(new QCheckBox(QStringLiteral("Rec&urring"), p), "wizRecCheckBox");
-    column->addWidget(recCheckBox);
-    auto* every = new QGridLayout;
-    dRB = named(new QRadioButton(QStringLiteral("Every"), p), "wizDRB");
-    mRB = named(new QRadioButton(QStringLiteral("Every"), p), "wizMRB");
-    auto* radios = new QButtonGroup(p);
-    radios->addButton(dRB);
-    radios->addButton(mRB);
-    recEdit = named(new ClampSpinBox(1, 999, p), "wizRecEdit");
-    recMEdit = named(new ClampSpinBox(1, 999, p), "wizRecMEdit");
-    recDaysLabel = named(makeBuddyLabel(QStringLiteral("d&ay(s)"), recEdit, p), "wizRecDaysLabel");
-    recMonthsLabel = named(makeBuddyLabel(QStringLiteral("&month(s)"), recMEdit, p), "wizRecMonthsLabel");
-    every->addWidget(dRB, 0, 0);
-    every->addWidget(recEdit, 0, 1);
-    every->addWidget(recDaysLabel, 0, 2);
-    every->addWidget(mRB, 1, 0);
-    every->addWidget(recMEdit, 1, 1);
-    every->addWidget(recMonthsLabel, 1, 2);
-    every->setColumnStretch(3, 1);
-    column->addLayout(every);
-    g->addLayout(column, 0, 0, 1, 2);
+    const auto countEdit = [this](WhenGroup::Recurrence unit, QWidget* parent) {
+        auto* spin = new ClampSpinBox(1, 999, parent);
+        (unit == WhenGroup::Recurrence::Days ? recEdit : recMEdit) = spin;
+        return spin;
+    };
+    when = new WhenGroup(kWhenNames, WhenGroup::OnTick::KeepUnit, countEdit, p);
+    g->addWidget(when, 0, 0, 1, 2);
 }
 
 } // namespace zarvo

@@ -2,19 +2,16 @@
 
 #include <QString>
 
-class QCheckBox;
 class QComboBox;
-class QDateEdit;
-class QLabel;
 class QLineEdit;
-class QRadioButton;
 class QStackedWidget;
-class QTimeEdit;
 class QToolButton;
 
 namespace zarvo {
 
 class ClampSpinBox;
+class IntervalGroup;
+class WhenGroup;
 
 // The ten pages of the events wizard, built into one stack in the order of their numbers, and
 // the controls on them.
@@ -44,20 +41,13 @@ struct WizControls
     QLineEdit* mmAddressEdit = nullptr;
     QLineEdit* mmSubjEdit = nullptr;
     QLineEdit* urlEdit = nullptr;
-    QCheckBox* intervalCheckBox = nullptr;
-    QTimeEdit* ibTimePicker = nullptr;
-    QTimeEdit* ieTimePicker = nullptr;
+    IntervalGroup* interval = nullptr;
     QLineEdit* csEdit = nullptr;
     QToolButton* csButton = nullptr;
-    QDateEdit* datePicker = nullptr;
-    QTimeEdit* timePicker = nullptr;
-    QCheckBox* recCheckBox = nullptr;
-    QRadioButton* dRB = nullptr;
-    QRadioButton* mRB = nullptr;
+    WhenGroup* when = nullptr;
+    // The recurrence counts on the when page, spin edits of 1 to 999.
     ClampSpinBox* recEdit = nullptr;
     ClampSpinBox* recMEdit = nullptr;
-    QLabel* recDaysLabel = nullptr;
-    QLabel* recMonthsLabel = nullptr;
 
     // Fills `stack` with the ten pages.
     void build(QStackedWidget* stack);

@@ -9,6 +9,7 @@
 #include "platform/Autostart.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QPair>
 #include <QStackedWidget>
 #include <QStringList>
@@ -110,4 +111,23 @@ inline QString frontPanel(const CfgRig& rig)
     return rig.form->eventsPage()->panels()->currentWidget()->objectName();
 }
 
-// Exactly one panel is usable, the one in front.
+// Of the controls named, those the Tab key reaches, in the order it reaches them.
+inline QStringList tabOrder(QWidget* window, const QStringList& names)
+{
+    QStringList order;
+    QWidget* w = window;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && names.contains(w->objectName())) order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w && w != window);
+    return order;
+}
+
+// The control a label's accelerator moves to ("" when no label has that caption).
+inline QString acceleratorTarget(const QWidget* window, const QString& caption)
+{
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->text() == caption && label->buddy()) return label->buddy()->objectName();
+    }
+    return {};
+}

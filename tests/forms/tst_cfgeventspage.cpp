@@ -57,6 +57,18 @@ RecView recView(const CfgRig& rig)
     return {rig.w<QCheckBox>("cfgRecCheckBox")->isChecked(), rig.any("RecDRB")->isEnabled(), days, months};
 }
 
+// The page with no event to edit.
+void verifyOnlyAddUsable(const CfgRig& rig)
+{
+    for (const char* name :
+         {"cfgTypeCombo", "cfgDatePicker", "cfgTimePicker", "cfgEvEdit", "cfgRemoveButton", "cfgRecCheckBox",
+          "RecDRB", "RecMRB", "cfgRecEdit", "cfgRecMEdit", "cfgRecDaysLabel", "cfgRecMonthsLabel",
+          "cfgCSEdit", "cfgCSButton", "cfgCSTestButton", "cfgShutTypeCombo"})
+        QVERIFY2(!rig.any(name)->isEnabled(), name);
+    QVERIFY(rig.any("cfgAddButton")->isEnabled());
+    QCOMPARE(frontPanel(rig), QStringLiteral("cfgNoneSheet"));
+}
+
 EventRecord fullLaunchEvent()
 {
     EventRecord r = makeEvent(QStringLiteral("full"), EvLaunchOpen);
@@ -86,7 +98,8 @@ private slots:
         QTest::newRow("Launch/Open") << 1 << "cfgAppSheet" << false << true;
         QTest::newRow("Shutdown") << 2 << "cfgShutSheet" << false << true;
         QTest::newRow("Check mailbox") << 3 << "cfgNoneSheet" << true << true;
-        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << true << false;
+        // A start-up message always plays the default sound: none of its own is offered.
+        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << false << false;
         QTest::newRow("Time synchronization") << 5 << "cfgNoneSheet" << false << true;
         QTest::newRow("Mail message") << 6 << "cfgMMSheet" << false << true;
         QTest::newRow("Open URL") << 7 << "cfgURLSheet" << false << true;
@@ -182,7 +195,7 @@ private slots:
         QTest::newRow("Notification") << 0 << "cfgNoneSheet" << true << true << QStringList{};
         QTest::newRow("Shutdown") << 2 << "cfgShutSheet" << false << true << QStringList{};
         QTest::newRow("Check mailbox") << 3 << "cfgNoneSheet" << true << true << QStringList{};
-        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << true << false << QStringList{};
+        QTest::newRow("Startup message") << 4 << "cfgStartupSheet" << false << false << QStringList{};
         QTest::newRow("Time synchronization") << 5 << "cfgNoneSheet" << false << true << QStringList{};
         QTest::newRow("Mail message")
             << 6 << "cfgMMSheet" << false << true << QStringList{"EvMMAddress", "EvMMSubj"};
@@ -276,6 +289,17 @@ private slots:
         QCOMPARE(rig.table.current().EvRecMonth, 0);
         v = recView(rig);
         QVERIFY(!v.ticked && !v.radios && !v.days && !v.months);
+
+        // Ticked again after months were chosen: every 1 day, whatever unit was chosen before.
+        rig.click("cfgRecCheckBox");
+        rig.click("RecMRB");
+        rig.click("cfgRecCheckBox");
+        rig.click("cfgRecCheckBox");
+        QVERIFY(rig.w<QRadioButton>("RecDRB")->isChecked());
+        QCOMPARE(rig.table.current().EvRec, 1);
+        QCOMPARE(rig.table.current().EvRecMonth, 0);
+        v = recView(rig);
+        QVERIFY(v.ticked && v.radios && v.days && !v.months);
     }
 
     void intervalEndSnapsToBegin()
@@ -311,13 +335,7 @@ private slots:
         CfgRig rig;
         rig.open();
         // An empty table: only Add can be used.
-        for (const char* name :
-             {"cfgTypeCombo", "cfgDatePicker", "cfgTimePicker", "cfgEvEdit", "cfgRemoveButton",
-              "cfgRecCheckBox", "RecDRB", "RecMRB", "cfgRecEdit", "cfgRecMEdit", "cfgCSEdit", "cfgCSButton",
-              "cfgCSTestButton", "cfgShutTypeCombo"})
-            QVERIFY2(!rig.any(name)->isEnabled(), name);
-        QVERIFY(rig.any("cfgAddButton")->isEnabled());
-        QCOMPARE(frontPanel(rig), QStringLiteral("cfgNoneSheet"));
+        verifyOnlyAddUsable(rig);
 
         rig.click("cfgAddButton");
         QCOMPARE(rig.table.RecordCount(), 1);
@@ -363,6 +381,22 @@ private slots:
         QVERIFY(rig.any("cfgShutTypeCombo")->isEnabled());
         choose(rig, "cfgShutTypeCombo", ShutLogoff);
         QCOMPARE(rig.table.current().EvShutType, int(ShutLogoff));
+    }
+
+    void removingTheLastRecurringEventLeavesOnlyAdd()
+    {
+        // The last event shown repeats, so Recurring is still ticked when the page has nothing
+        // left to edit: nothing under it may stay usable either.
+        CfgRig rig({makeEvent(QStringLiteral("weekly"), EvNotification, 7)});
+        rig.open();
+        QVERIFY(recView(rig).days);
+        rig.click("cfgRemoveButton");
+        QCOMPARE(rig.table.RecordCount(), 0);
+        verifyOnlyAddUsable(rig);
+        rig.click("cfgAddButton");
+        const RecView v = recView(rig);
+        QVERIFY(!v.ticked && !v.radios && !v.days && !v.months);
+        QVERIFY(rig.any("cfgRecCheckBox")->isEnabled());
     }
 
     void removeShowsTheNextRowAndDropsPendingEdits()
@@ -426,6 +460,24 @@ private slots:
         rig.click("cfgPathButton");
         QCOMPARE(rig.table.row(1).EvPath, QStringLiteral("/usr/bin/true"));
         QCOMPARE(rig.w<QLineEdit>("cfgPathEdit")->text(), QStringLiteral("/usr/bin/true"));
+    }
+
+    void tabOrderAndAccelerators()
+    {
+        CfgRig rig({makeEvent(QStringLiteral("a"), EvStartupMessage, 2)});
+        rig.open();
+        const QStringList order{"cfgEvEdit",      "cfgTypeCombo", "cfgDatePicker",    "cfgTimePicker",
+                                "cfgRecCheckBox", "RecDRB",       "RecMRB",           "cfgRecEdit",
+                                "cfgRecMEdit",    "cfgCSEdit",    "cfgShutTypeCombo", "IntervalCheckBox",
+                                "IBTimePicker",   "IETimePicker", "MMAddressEdit"};
+        QCOMPARE(tabOrder(rig.form.get(), order), order);
+        const QList<QPair<QString, QString>> accelerators{
+            {"&Date", "cfgDatePicker"},   {"&Time", "cfgTimePicker"}, {"day(&s)", "cfgRecEdit"},
+            {"&month(s)", "cfgRecMEdit"}, {"&Begin", "IBTimePicker"}, {"E&nd", "IETimePicker"}};
+        for (const auto& [caption, target] : accelerators)
+            QCOMPARE(acceleratorTarget(rig.form.get(), caption), target);
+        QCOMPARE(rig.w<QCheckBox>("cfgRecCheckBox")->text(), QStringLiteral("Rec&urring"));
+        QCOMPARE(rig.w<QCheckBox>("IntervalCheckBox")->text(), QStringLiteral("&Interval"));
     }
 
     void hostileTextIsStoredAsTyped()

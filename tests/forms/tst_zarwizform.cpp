@@ -95,6 +95,22 @@ private slots:
         QVERIFY(rig.wiz.isVisible());
     }
 
+    void tabOrderAndAccelerators()
+    {
+        WizRig rig;
+        const QStringList order{"IntervalCheckBox", "IBTimePicker",  "IETimePicker",   "wizCSEdit",
+                                "wizDatePicker",    "wizTimePicker", "wizRecCheckBox", "wizDRB",
+                                "wizMRB",           "wizRecEdit",    "wizRecMEdit"};
+        QCOMPARE(tabOrder(&rig.wiz, order), order);
+        const QList<QPair<QString, QString>> accelerators{
+            {"&Date", "wizDatePicker"},   {"&Time", "wizTimePicker"}, {"d&ay(s)", "wizRecEdit"},
+            {"&month(s)", "wizRecMEdit"}, {"&Begin", "IBTimePicker"}, {"E&nd", "IETimePicker"}};
+        for (const auto& [caption, target] : accelerators)
+            QCOMPARE(acceleratorTarget(&rig.wiz, caption), target);
+        QCOMPARE(rig.w<QCheckBox>("wizRecCheckBox")->text(), QStringLiteral("Rec&urring"));
+        QCOMPARE(rig.w<QCheckBox>("IntervalCheckBox")->text(), QStringLiteral("&Interval"));
+    }
+
     void eachTypeTakesItsOwnPath_data()
     {
         QTest::addColumn<int>("type");
@@ -205,6 +221,7 @@ private slots:
         QTest::newRow("Check mailbox every 3 months") << 3 << "mail?" << 2 << 3;
         QTest::newRow("a 300-character name") << 0 << QString(300, QLatin1Char('n')) << 0 << 0;
         QTest::newRow("right-to-left name") << 6 << QStringLiteral("\u05e9\u05dc\u05d5\u05dd") << 0 << 0;
+        QTest::newRow("Startup message every 2 days") << 4 << "boot" << 1 << 2;
     }
     void finishBuildsTheEvent()
     {
@@ -222,12 +239,19 @@ private slots:
         QTest::keyClicks(rig.any("wizPathEdit"), QStringLiteral("/usr/bin/prog"));
         QTest::keyClicks(rig.any("wizParamEdit"), QString(300, QLatin1Char('p')));
         rig.back();
+        // A sound chosen for a Notification before the type is changed: only the types that
+        // play a sound of their own keep it.
+        rig.w<QComboBox>("wizTypeCombo")->setCurrentIndex(EvNotification);
+        rig.next();
+        CommonDialogs::setNextOpenFile(QStringLiteral("/snd/first.wav"));
+        rig.click("cfgCSButton");
+        rig.back();
         rig.w<QComboBox>("wizTypeCombo")->setCurrentIndex(type);
         rig.next();
         if (type == EvNotification || type == EvCheckMailbox) {
             CommonDialogs::setNextOpenFile(std::nullopt);
             rig.click("cfgCSButton");
-            QCOMPARE(rig.w<QLineEdit>("wizCSEdit")->text(), QString());
+            QCOMPARE(rig.w<QLineEdit>("wizCSEdit")->text(), QStringLiteral("/snd/first.wav"));
             CommonDialogs::setNextOpenFile(QStringLiteral("/snd/own.wav"));
             rig.click("cfgCSButton");
         }
