@@ -30,7 +30,7 @@ Program::Program(const ProgramFiles& files, const ProgramServices& services, QOb
       m_actions(services.actions ? *services.actions : *m_ownActions),
       m_scheduler(m_clock, m_settings, m_table, m_alarmClock, m_sound, *this, m_actions),
       m_chimes(m_clock, m_settings, m_dingClock, m_sound), m_alarmDriver(m_alarmClock),
-      m_dingDriver(m_dingClock), m_tray(services.trayProbe, services.sniProbe), m_editors(*this)
+      m_dingDriver(m_dingClock, m_alarmDriver), m_tray(services.trayProbe, services.sniProbe), m_editors(*this)
 {
     // Loading makes the file: whether this is the first start is known only before.
     m_firstStart = !QFileInfo::exists(files.settingsFile);

@@ -102,7 +102,10 @@ CfgParamPage::CfgParamPage(ISoundPlayer& sound, std::function<void(int, int)> sp
 
     connect(m_soundCheck, &QCheckBox::clicked, this, &CfgParamPage::applyRules);
     connect(m_mainButton, &QToolButton::clicked, this, [this] { browseInto(m_mainEdit); });
-    connect(m_mainTest, &QToolButton::clicked, this, [this] { m_sound.play(m_mainEdit->text()); });
+    // With no file named, the test plays what an event would: the desktop's alarm sound.
+    connect(m_mainTest, &QToolButton::clicked, this, [this] {
+        m_sound.play(m_mainEdit->text().isEmpty() ? desktopAlarmSound() : m_mainEdit->text());
+    });
     applyRules();
 }
 

@@ -10,10 +10,19 @@ ClockDriver::ClockDriver(AlarmSource& alarm, int tickMs, QObject* parent)
 {
     m_tick.setTimerType(Qt::PreciseTimer);
     m_tick.setInterval(tickMs);
-    connect(&m_tick, &QTimer::timeout, this, [this] {
-        m_alarm.Tick();
-        rearm();
-    });
+    connect(&m_tick, &QTimer::timeout, this, &ClockDriver::onTick);
+    connectWall();
+}
+
+ClockDriver::ClockDriver(AlarmSource& alarm, ClockDriver& ticksOf, QObject* parent)
+    : QObject(parent), m_alarm(alarm), m_ownTick(false), m_wall(new WallClockTimer(this))
+{
+    connect(&ticksOf.m_tick, &QTimer::timeout, this, &ClockDriver::onTick);
+    connectWall();
+}
+
+void ClockDriver::connectWall()
+{
     connect(m_wall, &WallClockTimer::fired, this, [this] {
         m_spent = m_armed;
         m_armed = QDateTime();
@@ -30,9 +39,15 @@ ClockDriver::ClockDriver(AlarmSource& alarm, int tickMs, QObject* parent)
     connect(&m_alarm, &AlarmSource::armingChanged, this, &ClockDriver::rearm);
 }
 
+void ClockDriver::onTick()
+{
+    m_alarm.Tick();
+    rearm();
+}
+
 void ClockDriver::start()
 {
-    m_tick.start();
+    if (m_ownTick) m_tick.start();
     rearm();
 }
 
