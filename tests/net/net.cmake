@@ -5,6 +5,9 @@ zarvo_add_test(tst_powersock SOURCES net/tst_powersock.cpp net/ScriptedServer.h 
     LIBS zarvo_net ENV "${net_env}")
 zarvo_add_test(tst_pop3 SOURCES net/tst_pop3.cpp net/Pop3Script.h LIBS zarvo_net ENV "${net_env}")
 zarvo_add_test(tst_smtp SOURCES net/tst_smtp.cpp net/SmtpScript.h LIBS zarvo_net ENV "${net_env}")
+# TLS against scripted servers, with certificates made by the rig script.
+zarvo_add_test(tst_tls SOURCES net/tst_tls.cpp net/Pop3Script.h LIBS zarvo_net ENV "${net_env}")
+target_compile_definitions(tst_tls PRIVATE ZARVO_RIGS_DIR="${PROJECT_SOURCE_DIR}/tools/rigs")
 zarvo_add_test(tst_nmtime SOURCES net/tst_nmtime.cpp LIBS zarvo_net ENV "${net_env}")
 # The three network actions on their workers and inside the scheduler's firing, in a zone three
 # hours east of UTC.
