@@ -5,3 +5,4 @@ zarvo_add_test(tst_evgrid SOURCES forms/tst_evgrid.cpp forms/EditorRig.h LIBS za
 zarvo_add_test(tst_zarwizform SOURCES forms/tst_zarwizform.cpp forms/EditorRig.h LIBS zarvo_forms)
 zarvo_add_test(tst_cfgfiring SOURCES forms/tst_cfgfiring.cpp forms/EditorRig.h LIBS zarvo_forms)
 zarvo_add_test(tst_cfgstartatlogin SOURCES forms/tst_cfgstartatlogin.cpp forms/EditorRig.h LIBS zarvo_forms)
+zarvo_add_test(tst_cfgconnectpage SOURCES forms/tst_cfgconnectpage.cpp LIBS zarvo_forms)
