@@ -18,6 +18,10 @@ zarvo_add_test(tst_networkactions SOURCES net/tst_networkactions.cpp net/NetRig.
 add_executable(tst_netservers net/tst_netservers.cpp net/NetRig.h)
 target_link_libraries(tst_netservers PRIVATE Qt6::Test Qt6::DBus zarvo_testcommon zarvo_net zarvo_platform)
 zarvo_target_defaults(tst_netservers)
+# Mail over TLS against real servers; run by tests/integration/net_tls.sh.
+add_executable(tst_nettls net/tst_nettls.cpp net/NetRig.h)
+target_link_libraries(tst_nettls PRIVATE Qt6::Test zarvo_testcommon zarvo_net)
+zarvo_target_defaults(tst_nettls)
 # The timing driver of tools/bench_net.sh.
 add_executable(netbench net/netbench_main.cpp)
 target_link_libraries(netbench PRIVATE zarvo_net)
