@@ -449,7 +449,7 @@ void TPowersock::queueAndWait(const QByteArray& bytes)
             throw EAbortError(QStringLiteral("Socket send aborted"));
         }
         const int slice = nextSlice(until);
-        if (slice <= 0) fail(sockerr::TimedOut);
+        if (slice <= 0) failWaiting();
         m_socket->waitForBytesWritten(slice);
         // Replies that come while we send are kept for the reads after it.
         drainSocket();
@@ -530,7 +530,16 @@ QString TPowersock::readLine(const QDeadlineTimer& until)
         drainSocket();
         fail(sockerr::MessageTooLong);
     }
-    fail(m_connected ? sockerr::TimedOut : sockerr::NotConnected);
+    failWaiting();
+}
+
+void TPowersock::failWaiting()
+{
+    if (!m_connected) fail(sockerr::NotConnected);
+    // A server that let the time-out run out is not waited for again, not even for its goodbye:
+    // the action ends within its time-out.
+    closeAndEmpty();
+    fail(sockerr::TimedOut);
 }
 
 QByteArray TPowersock::Read(int count)
@@ -542,7 +551,7 @@ QByteArray TPowersock::Read(int count)
         m_canceled = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
-    if (count > 0 && m_recv.size() < count) fail(m_connected ? sockerr::TimedOut : sockerr::NotConnected);
+    if (count > 0 && m_recv.size() < count) failWaiting();
     const QByteArray out = count > 0 ? m_recv.left(count) : m_recv;
     m_recv.remove(0, out.size());
     drainSocket();

@@ -141,6 +141,8 @@ protected:
     bool canceledNow();
     void report(const QString& text, int level);
     [[noreturn]] void fail(int errorNo);
+    // A wait on the open connection ran out (or found it closed).
+    [[noreturn]] void failWaiting();
     // Says on stderr why the connection cannot be secured and fails with it.
     [[noreturn]] void tlsFailure(const QString& why);
 
