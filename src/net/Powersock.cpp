@@ -228,6 +228,15 @@ TPowersock::Opened TPowersock::openConnection(const QDeadlineTimer& until)
             if (m_counting && OnPacketSent) OnPacketSent(this);
         },
         Qt::DirectConnection);
+    // A TLS peer may end its side with a closing alert and keep the connection open until we
+    // answer it: the error it leaves is overwritten by the next wait's time-out, so it is noted.
+    m_saidGoodbye = false;
+    connect(
+        m_socket, &QAbstractSocket::errorOccurred, this,
+        [this](QAbstractSocket::SocketError e) {
+            if (e == QAbstractSocket::RemoteHostClosedError) m_saidGoodbye = true;
+        },
+        Qt::DirectConnection);
     // Commands are small and each is sent whole: holding one back until the last is acknowledged
     // would add the peer's delayed-acknowledgement time to every exchange.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -317,7 +326,7 @@ void TPowersock::receive(int ms)
     if (m_socket->state() == QAbstractSocket::ConnectedState && m_recv.size() < kReceiveLimit &&
         m_socket->waitForReadyRead(ms))
         drainSocket();
-    if (m_socket->state() != QAbstractSocket::ConnectedState) onPeerClosed();
+    if (m_socket->state() != QAbstractSocket::ConnectedState || m_saidGoodbye) onPeerClosed();
 }
 
 void TPowersock::receiveUntil(const std::function<bool()>& done, const QDeadlineTimer& until)

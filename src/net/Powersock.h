@@ -173,6 +173,7 @@ private:
     QHostAddress m_remote;
     bool m_counting = false;
     bool m_destroying = false;
+    bool m_saidGoodbye = false;
     int m_replyNumber = 0;
     QString m_transactionReply;
     int m_lastErrorNo = 0;

@@ -205,6 +205,9 @@ void TestTls::handshakeWaits_data()
         << false << 0 << QByteArray() << true << "ESockError|Connection Canceled";
     QTest::newRow("silent after the handshake: time-out")
         << true << 0 << QByteArray() << false << "ESockError|10060:Connection timed out";
+    // Then it hangs up: the client notices at once.
+    QTest::newRow("closed after the handshake")
+        << true << -300 << QByteArray() << false << "ESockError|10057:Socket is not connected";
     QTest::newRow("silent after the handshake: stopped")
         << true << 0 << QByteArray() << true << "EAbortError|Socket readln aborted";
 }
@@ -220,12 +223,19 @@ void TestTls::handshakeWaits()
                                     : QSslConfiguration());
     Pop3Script script;
     script.implicitTls = true;
-    script.handshakeDelayMs = delayMs;
+    script.handshakeDelayMs = std::max(delayMs, 0);
     script.greeting = greeting;
     script.install(server);
     // A silent server answers nothing, not even QUIT.
     if (!tlsServer) server.onAccept = nullptr;
     if (greeting.isEmpty()) server.onLine = nullptr;
+    if (delayMs < 0) {
+        const auto accept = server.onAccept;
+        server.onAccept = [accept, delayMs](QTcpSocket* s) {
+            accept(s);
+            QTimer::singleShot(-delayMs, s, [s] { s->disconnectFromHost(); });
+        };
+    }
     TrustFile trust(tls("ca.pem"));
     TNMPOP3 pop;
     pop.Host = QStringLiteral("localhost");
@@ -247,7 +257,10 @@ void TestTls::handshakeWaits()
     QCOMPARE(got, failure);
     if (failure.isEmpty()) QCOMPARE(pop.MailCount, 3);
     if (stop) QVERIFY2(ms >= 290 && ms < 450, qPrintable(QString::number(ms)));
-    if (!stop && !failure.isEmpty()) QVERIFY2(ms >= 1450 && ms < 2500, qPrintable(QString::number(ms)));
+    if (delayMs < 0)
+        QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
+    else if (!stop && !failure.isEmpty())
+        QVERIFY2(ms >= 1450 && ms < 2500, qPrintable(QString::number(ms)));
 }
 
 QTEST_GUILESS_MAIN(TestTls)
