@@ -1,8 +1,8 @@
 // Times the scheduler and the event files with 10,000 events:
 //   SelectNextEvent, SaveEvents, LoadEvents (median of repeated runs, in milliseconds), and the
 //   first selection after a load, which also moves on the recurring events left in the past.
-#include "core/EventAlarm.h"
 #include "core/EvTable.h"
+#include "core/EventAlarm.h"
 #include "core/EventStore.h"
 #include "core/Scheduler.h"
 

@@ -7,8 +7,9 @@ packages=(
     # build
     build-essential cmake ninja-build pkg-config clang ccache
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libsqlite3-dev libgl1-mesa-dev
-    # run: sound through PulseAudio/PipeWire, fonts
-    pulseaudio-utils fonts-dejavu-core
+    # run: sound through PulseAudio/PipeWire, fonts; the desktop's alarm sound (Ogg Vorbis in
+    # the freedesktop sound theme) and the media framework's decoders that read it
+    pulseaudio-utils fonts-dejavu-core sound-theme-freedesktop gstreamer1.0-plugins-base
     # tests: X server, sound server with a null sink, tools to look at windows and sound
     xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3 e2fsprogs xdg-utils
     # tests: a window manager and a panel with a tray; clocks that run elsewhere

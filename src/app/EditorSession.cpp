@@ -1,61 +1,110 @@
 #include "EditorSession.h"
 
+#include "app/Program.h"
+#include "forms/CommonDialogs.h"
+#include "forms/StoredFont.h"
+#include "forms/cfgForm.h"
+#include "forms/zarStickerForm.h"
+#include "forms/zarWizForm.h"
+
 namespace zarvo {
 
-EditorSession::EditorSession(EvTable& table, EventStore& store, Scheduler& scheduler, QObject* parent)
-    : QObject(parent), m_table(table), m_store(store), m_scheduler(scheduler)
+EditorSession::EditorSession(Program& program)
+    : m_program(program), m_backup(program.events(), program.eventStore(), program.scheduler())
 {
-    connect(&m_scheduler, &Scheduler::eventMovedOn, this, [this](EvTable::RowId id, const QDate& date) {
-        if (m_active) m_movedOn.insert(id, date);
-    });
-    connect(&m_scheduler, &Scheduler::eventRemoved, this, [this](EvTable::RowId id) {
-        if (!m_active) return;
-        m_removed.insert(id);
-        m_movedOn.remove(id);
-    });
 }
 
-bool EditorSession::begin()
+EditorSession::~EditorSession()
 {
-    m_movedOn.clear();
-    m_removed.clear();
-    m_backedUp = m_store.SaveBackup(m_table);
-    m_ids = m_table.ids();
-    // Also kept in memory (shared until the table changes): should "rb.dat" not be written, or
-    // not be readable when Cancel comes, an older backup must never come back instead.
-    m_keptRows = m_table.rows();
-    m_active = true;
-    return m_backedUp;
+    delete m_cfg;
+    delete m_wiz;
 }
 
-void EditorSession::commit()
+void EditorSession::openProperties()
 {
-    end();
+    if (isOpen()) return;
+    m_backup.begin();
+    Program& p = m_program;
+    CfgServices services{p.events(), p.sound(), p.clock(),
+                         [&p](int hour, int minute) { p.chimes().SpeakTime(hour, minute); }};
+    const StoredFont stored = StoredFont::sticker(p.settings());
+    StickerLook look{stored.font(), stored.color(), colorFromStored(p.settings().StickerColor)};
+    if (const TStickerForm* sticker = p.stickerForm())
+        look = {sticker->textFont(), sticker->textColor(), sticker->backgroundColor()};
+    m_cfg = new TcfgForm(p.settings(), services, look);
+    // Not modal: the rest of the program stays usable while the dialog is open.
+    m_cfg->setWindowModality(Qt::NonModal);
+    connect(m_cfg, &QDialog::finished, this, &EditorSession::propertiesClosed);
+    Q_EMIT openChanged(true);
+    m_cfg->show();
+    m_cfg->raise();
+    m_cfg->activateWindow();
 }
 
-void EditorSession::rollBack()
+void EditorSession::propertiesClosed(int result)
 {
-    if (!m_active) return;
-    if (!m_backedUp || !m_store.RestoreBackup(m_table, m_ids)) m_table.replaceAll(m_keptRows, m_ids);
-    for (auto it = m_movedOn.cbegin(); it != m_movedOn.cend(); ++it) {
-        const EventRecord* r = m_table.find(it.key());
-        if (!r) continue; // a row the user had added: it goes with the user's edits
-        EventRecord moved = *r;
-        moved.setValue(Field::EvDate, it.value());
-        m_table.update(it.key(), moved);
+    TcfgForm* dialog = m_cfg;
+    if (!dialog) return;
+    m_cfg = nullptr;
+    Program& p = m_program;
+    if (result == QDialog::Accepted) {
+        // The pages are read before the dialog goes.
+        dialog->applyTo(p.settings());
+        m_backup.commit();
+        if (TStickerForm* sticker = p.stickerForm()) sticker->applyText();
+        p.SaveParameters();
+        p.SaveEvents();
+        p.SaveWindowSettings();
+    } else {
+        // The user's edits go; what the scheduler did meanwhile stays.
+        m_backup.rollBack();
     }
-    for (const EvTable::RowId id : std::as_const(m_removed))
-        m_table.remove(id);
-    end();
+    dialog->deleteLater();
+    p.scheduler().SelectNextEvent();
+    p.chimes().zarCheckDing();
+    Q_EMIT openChanged(false);
 }
 
-void EditorSession::end()
+void EditorSession::openWizard()
 {
-    m_active = false;
-    m_keptRows.clear();
-    m_ids.clear();
-    m_movedOn.clear();
-    m_removed.clear();
+    if (isOpen()) return;
+    m_program.eventStore().SaveBackup(m_program.events());
+    m_wiz = new TzarWizForm(m_program.clock());
+    m_wiz->setWindowModality(Qt::NonModal);
+    connect(m_wiz, &QDialog::finished, this, &EditorSession::wizardClosed);
+    Q_EMIT openChanged(true);
+    m_wiz->show();
+    m_wiz->raise();
+    m_wiz->activateWindow();
+}
+
+void EditorSession::wizardClosed(int result)
+{
+    TzarWizForm* wizard = m_wiz;
+    if (!wizard) return;
+    m_wiz = nullptr;
+    if (result == QDialog::Accepted) {
+        wizard->appendTo(m_program.events());
+        m_program.SaveEvents();
+        m_program.scheduler().SelectNextEvent();
+    }
+    wizard->deleteLater();
+    Q_EMIT openChanged(false);
+}
+
+void EditorSession::cancel()
+{
+    if (m_cfg) m_cfg->reject();
+    if (m_wiz) m_wiz->reject();
+}
+
+void EditorSession::stickerStyleChanged()
+{
+    const TStickerForm* sticker = m_program.stickerForm();
+    if (!m_cfg || !sticker) return;
+    m_cfg->setStickerFont(sticker->textFont());
+    m_cfg->setStickerFontColor(sticker->textColor());
+    m_cfg->setStickerColor(sticker->backgroundColor());
 }
 
 } // namespace zarvo

@@ -1,48 +1,50 @@
 #pragma once
 
-#include "core/EvTable.h"
-#include "core/EventStore.h"
-#include "core/Scheduler.h"
+#include "app/TableBackup.h"
+#include "forms/cfgForm.h"
+#include "forms/zarWizForm.h"
 
-#include <QDate>
-#include <QHash>
 #include <QObject>
-#include <QSet>
-#include <QVector>
+#include <QPointer>
 
 namespace zarvo {
 
-// The undo of an editor that changes the table live. begin() backs the table up ("rb.dat");
-// while the editor is open the scheduler keeps firing, and what it does to rows is noted; after
-// Cancel, rollBack() puts the backup back, every row with the identity it had, and then what the
-// firings did (their new dates, their deletions), so that only the user's own edits are undone:
-// an event that fired meanwhile neither comes back at its old date nor stops recurring.
+class Program;
+
+// The two editors and the protocol around them. Opening the Properties dialog backs the table up
+// and shows the dialog; its end is handled when it comes: OK takes the pages over and saves,
+// Cancel (or the close box) restores the table by the backup and keeps what fired meanwhile;
+// either way the next event and chime are selected again. The wizard appends its event on
+// Finish. The editors are not modal and nothing waits for them: the tray menu, the clock's and
+// the sticker's menus stay usable, and the greyed tray items keep a second editor from opening.
 class EditorSession : public QObject
 {
     Q_OBJECT
 public:
-    EditorSession(EvTable& table, EventStore& store, Scheduler& scheduler, QObject* parent = nullptr);
+    explicit EditorSession(Program& program);
+    ~EditorSession() override;
 
-    // False when "rb.dat" could not be written (Cancel then restores what is kept in memory).
-    bool begin();
-    // OK: there is nothing to undo.
-    void commit();
-    // Cancel: the table as it was backed up, with what the firings did since.
-    void rollBack();
-    bool active() const { return m_active; }
+    void openProperties();
+    void openWizard();
+    bool isOpen() const { return m_cfg || m_wiz; }
+    TcfgForm* propertiesDialog() const { return m_cfg; }
+    TzarWizForm* wizard() const { return m_wiz; }
+    // Ends an open editor the way its Cancel does ("E&xit" while it is open).
+    void cancel();
+    // The sticker's font or colour changed from its own menu: the dialog's preview follows.
+    void stickerStyleChanged();
+
+Q_SIGNALS:
+    void openChanged(bool open);
 
 private:
-    void end();
+    void propertiesClosed(int result);
+    void wizardClosed(int result);
 
-    EvTable& m_table;
-    EventStore& m_store;
-    Scheduler& m_scheduler;
-    bool m_active = false;
-    bool m_backedUp = false; // "rb.dat" holds the rows
-    QVector<EventRecord> m_keptRows;
-    QVector<EvTable::RowId> m_ids;
-    QHash<EvTable::RowId, QDate> m_movedOn;
-    QSet<EvTable::RowId> m_removed;
+    Program& m_program;
+    TableBackup m_backup;
+    QPointer<TcfgForm> m_cfg;
+    QPointer<TzarWizForm> m_wiz;
 };
 
 } // namespace zarvo

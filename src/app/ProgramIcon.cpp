@@ -1,5 +1,7 @@
 #include "ProgramIcon.h"
 
+#include "platform/XdgPaths.h"
+
 #include <QIconEngine>
 #include <QPainter>
 
@@ -50,7 +52,7 @@ private:
 
 QString programIconName(bool disabled)
 {
-    return disabled ? QStringLiteral("com.pelmark.Zarvo-disabled") : QStringLiteral("com.pelmark.Zarvo");
+    return disabled ? applicationId() + QStringLiteral("-disabled") : applicationId();
 }
 
 QIcon programIcon(bool disabled)

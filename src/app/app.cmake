@@ -1,8 +1,9 @@
-# The clock window's and the tray's handlers, and the two menus.
+# The program object and its tray handlers, the editors' protocol, the actions, the two menus.
 target_sources(zarvo_app PRIVATE
-    zarFormClock.cpp zarFormTray.cpp
-    AppActions.h AppActions.cpp
+    Program.h Program.cpp ProgramTray.cpp
     EditorSession.h EditorSession.cpp
+    TableBackup.h TableBackup.cpp
+    AppActions.h AppActions.cpp
     GuardedApplication.h GuardedApplication.cpp
     ClockMenu.h ClockMenu.cpp
     TrayMenu.h TrayMenu.cpp

@@ -1,10 +1,13 @@
 #include "app/GuardedApplication.h"
+#include "app/Program.h"
 #include "app/ProgramIcon.h"
-#include "app/zarForm.h"
+#include "forms/AboutForm.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarNotifForm.h"
 #include "forms/zarStickerForm.h"
+#include "platform/QtSoundPlayer.h"
 #include "platform/SingleInstance.h"
+#include "platform/SystemClock.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XdgPaths.h"
 
@@ -13,7 +16,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 using namespace zarvo;
 
@@ -39,10 +44,39 @@ bool choosePlatform()
     return true;
 }
 
+// --help and --version are answered on the spot, before the single-instance lock, so they
+// neither reach a running copy nor touch a file. Any other argument is ignored.
+std::optional<int> answerCommandLine(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Zarvo! %s\n", qPrintable(TAboutForm::version()));
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("Usage: zarvo [--help | --version]\n"
+                        "\n"
+                        "Zarvo! sits in the system tray and carries out your events when they fall due:\n"
+                        "reminders, programs, documents, web pages, mail, mailbox checks, chimes. One copy\n"
+                        "runs per user; starting it again while it runs does nothing.\n"
+                        "\n"
+                        "  --help     show this text and leave\n"
+                        "  --version  show the version and leave\n"
+                        "\n"
+                        "Settings: $XDG_CONFIG_HOME/zarvo/settings.reg (default ~/.config/zarvo/)\n"
+                        "Events:   $XDG_DATA_HOME/zarvo/zarvo.dat (default ~/.local/share/zarvo/)\n");
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const auto status = answerCommandLine(argc, argv)) return *status;
+
     SingleInstance instance;
     if (!instance.tryAcquire())
         return 0; // another copy runs (or the lock cannot be made): leave without a trace
@@ -66,26 +100,29 @@ int main(int argc, char* argv[])
     // windows' own ("Calendar", "Properties", ...).
     // The desktop entry, the metainfo and the icons carry this id; Wayland compositors and
     // StatusNotifierItem hosts find the entry by it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.pelmark.Zarvo"));
+    QGuiApplication::setDesktopFileName(applicationId());
     QApplication::setWindowIcon(programIcon());
 
     int status = 0;
     try {
-        auto zarForm = std::make_unique<TzarForm>(settingsFilePath(), eventsDir(), TrayMenu::TrayProbe{},
-                                                  handledUpToFile());
+        // The services the program runs on: the system's clock and the sound server.
+        SystemClock clock;
+        QtSoundPlayer sound;
+        auto program = std::make_unique<Program>(
+            ProgramFiles{settingsFilePath(), eventsDir(), handledUpToFile()}, ProgramServices{clock, sound});
         auto notifForm = std::make_unique<TzarNotifForm>(nullptr, [&](TzarNotifForm* form) {
-            zarForm->setNotifForm(form); // start-up messages may already need it
-            zarForm->RunStartupHooks();
+            program->setNotifForm(form); // start-up messages may already need it
+            program->RunStartupHooks();
         });
-        auto stickerForm = std::make_unique<TStickerForm>(zarForm->settings(), zarForm->settingsStore());
-        zarForm->setStickerForm(stickerForm.get());
-        auto calForm = std::make_unique<TzarCalForm>(zarForm->settings(), zarForm->settingsStore(),
-                                                     QDate::currentDate());
-        zarForm->setCalForm(calForm.get());
+        auto stickerForm = std::make_unique<TStickerForm>(program->settings(), program->settingsStore());
+        program->setStickerForm(stickerForm.get());
+        auto calForm =
+            std::make_unique<TzarCalForm>(program->settings(), program->settingsStore(), clock.now().date());
+        program->setCalForm(calForm.get());
 
         TerminationSignals termination;
-        QObject::connect(&termination, &TerminationSignals::terminationRequested, zarForm.get(),
-                         &TzarForm::ShutItemClick);
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, program.get(),
+                         &Program::ShutItemClick);
 
         // For the benchmark: the moment the message loop starts.
         if (qEnvironmentVariableIsSet("ZARVO_TRACE")) {
@@ -97,11 +134,11 @@ int main(int argc, char* argv[])
         status = QApplication::exec();
 
         // The windows go in this order: the sticker writes its settings as it goes, then the
-        // main window writes the window settings.
+        // program writes the window settings.
         stickerForm.reset();
         calForm.reset();
         notifForm.reset();
-        zarForm.reset();
+        program.reset();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zarvo: %s\n", e.what());
     }

@@ -9,8 +9,8 @@
 
 namespace zarvo {
 
-// The alarm of the visible clock control, which drives the chimes: a time of day (hour, minute, second) that goes off at the
-// first check inside its minute at or after its second, at most once per day for one arming.
+// The alarm of the visible clock control, which drives the chimes: a time of day (hour, minute, second) that
+// goes off at the first check inside its minute at or after its second, at most once per day for one arming.
 // The program, not the alarm, compares dates. Checks come from the control's 450 ms tick, from
 // a change of the system time and from a precise timer at the alarm's own moment (see
 // nextAlarmMoment()).

@@ -62,9 +62,10 @@ void EvTable::assignIds(const QVector<RowId>& ids)
 {
     // Identities must stay unique and ascending (lookups rely on it), and must never come back
     // for a row that is gone: only identities this table gave out, in their order, are kept.
-    const bool keep = ids.size() == m_rows.size() &&
-                      std::adjacent_find(ids.cbegin(), ids.cend(), std::greater_equal<RowId>()) == ids.cend() &&
-                      (ids.isEmpty() || (ids.first() > 0 && ids.last() < m_nextId));
+    const bool keep =
+        ids.size() == m_rows.size() &&
+        std::adjacent_find(ids.cbegin(), ids.cend(), std::greater_equal<RowId>()) == ids.cend() &&
+        (ids.isEmpty() || (ids.first() > 0 && ids.last() < m_nextId));
     if (keep) {
         m_ids = ids;
         return;

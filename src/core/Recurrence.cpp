@@ -91,7 +91,8 @@ MovedOn moveOnTo(const EventRecord& r, const QDate& target, const std::function<
         if (!upcoming(date)) {
             const QDate from = date;
             const qint64 behind = monthIndex(target) - monthIndex(from);
-            if (!jump(behind / r.EvRecMonth - 1, [&](qint64 n) { return AddMonths(from, int(n * r.EvRecMonth)); }))
+            if (!jump(behind / r.EvRecMonth - 1,
+                      [&](qint64 n) { return AddMonths(from, int(n * r.EvRecMonth)); }))
                 return out;
         }
     }

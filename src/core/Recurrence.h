@@ -48,6 +48,7 @@ struct MovedOn
     QDate next;
     QDate lastPassed;
 };
-MovedOn moveOnTo(const EventRecord& r, const QDate& target, const std::function<bool(const QDate&)>& upcoming);
+MovedOn moveOnTo(const EventRecord& r, const QDate& target,
+                 const std::function<bool(const QDate&)>& upcoming);
 
 } // namespace zarvo

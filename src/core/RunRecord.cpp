@@ -28,7 +28,8 @@ void RunRecord::save(const QDateTime& handledUpTo) const
     QSaveFile f(m_path);
     f.setDirectWriteFallback(false);
     if (!f.open(QIODevice::WriteOnly)) return;
-    f.write(handledUpTo.toOffsetFromUtc(handledUpTo.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1() + '\n');
+    f.write(handledUpTo.toOffsetFromUtc(handledUpTo.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1() +
+            '\n');
     f.commit();
 }
 

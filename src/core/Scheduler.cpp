@@ -117,8 +117,7 @@ bool Scheduler::moveOnPassed(const QDateTime& upTo, const MissedReport* report)
             moved = moveOnTo(r, today, [&](const QDate& d) { return d >= today; });
         } else {
             if (later(r.EvDate, r.EvTime)) continue;
-            if (recurs(r))
-                moved = moveOnTo(r, today, [&](const QDate& d) { return later(d, r.EvTime); });
+            if (recurs(r)) moved = moveOnTo(r, today, [&](const QDate& d) { return later(d, r.EvTime); });
             if (report && r.EvType == EvNotification) {
                 // The latest occurrence that went by, if it went by after what was dealt with.
                 const QDate missedOn = recurs(r) ? moved.lastPassed : r.EvDate;
@@ -162,8 +161,8 @@ void Scheduler::AlarmClockAlarm()
     // The firings may change the cache (a start-up, a dialog closing): each finishes with the
     // event it started with.
     const QVector<NextEventCache> due = m_due;
-    const QDateTime firedMoment = due.isEmpty() ? m_clock.now()
-                                                : occurrence(due.first().NextDate, due.first().NextTime);
+    const QDateTime firedMoment =
+        due.isEmpty() ? m_clock.now() : occurrence(due.first().NextDate, due.first().NextTime);
     m_firing.clear();
     for (const NextEventCache& event : due)
         m_firing << event.NextRowId;
@@ -183,7 +182,8 @@ void Scheduler::fire(const NextEventCache& fired)
             PlayEventSound(fired.NextSound);
             if (m_settings.Show) {
                 m_host.AddNotification(fired.NextText);
-                if (m_settings.DesktopNotify) m_host.NotifyDesktop(fired.NextName, longTimeText(fired.NextTime));
+                if (m_settings.DesktopNotify)
+                    m_host.NotifyDesktop(fired.NextName, longTimeText(fired.NextTime));
             }
             break;
         case EvLaunchOpen:

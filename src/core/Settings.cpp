@@ -93,11 +93,12 @@ constexpr std::array kDefs{
 static_assert(kDefs.size() == 60);
 
 constexpr std::array kParameters{
-    "Sound",        "Show",        "SoundFile",  "EvNum",    "Ding15",        "Ding30",      "Ding1h",
-    "Repeat",       "15File",      "30File",     "1hFile",   "Sound15",       "Sound30",     "Sound1h",
-    "DeleteEvents", "User",        "Pas",        "Server",   "Port",          "Timeout",     "SyncServer",
-    "SyncPort",     "SyncTimeout", "SMTPServer", "SMTPPort", "ReturnAddress", "StickerText", "ShowSticker",
-    "ShowMissed",   "DesktopNotify", "MailSecurity", "SMTPSecurity", "SMTPAuth",
+    "Sound",        "Show",          "SoundFile",    "EvNum",       "Ding15",      "Ding30",
+    "Ding1h",       "Repeat",        "15File",       "30File",      "1hFile",      "Sound15",
+    "Sound30",      "Sound1h",       "DeleteEvents", "User",        "Pas",         "Server",
+    "Port",         "Timeout",       "SyncServer",   "SyncPort",    "SyncTimeout", "SMTPServer",
+    "SMTPPort",     "ReturnAddress", "StickerText",  "ShowSticker", "ShowMissed",  "DesktopNotify",
+    "MailSecurity", "SMTPSecurity",  "SMTPAuth",
 };
 
 constexpr std::array kWindow{

@@ -66,11 +66,11 @@ struct Settings
     bool CalVis = false;
     int CalWL = 0;
     int CalWT = 0;
-    bool ShowMissed = true;   // missed reminders reported at start and after a suspend
+    bool ShowMissed = true;    // missed reminders reported at start and after a suspend
     bool DesktopNotify = true; // lines also go to the desktop's notification service
-    int MailSecurity = 0;     // POP3: 0 none, 1 STARTTLS, 2 TLS from the first byte
-    int SMTPSecurity = 0;     // SMTP: the same three
-    bool SMTPAuth = false;    // SMTP log-in with the mailbox account
+    int MailSecurity = 0;      // POP3: 0 none, 1 STARTTLS, 2 TLS from the first byte
+    int SMTPSecurity = 0;      // SMTP: the same three
+    bool SMTPAuth = false;     // SMTP log-in with the mailbox account
 
     bool operator==(const Settings&) const = default;
 };

@@ -22,9 +22,15 @@ public:
 
 // The desktop's alarm sound: the sound theme's "alarm-clock-elapsed", or the program's own
 // alarm recording where no theme has one. What an event plays when no file is named.
-inline QString desktopAlarmSound() { return QStringLiteral("theme:alarm-clock-elapsed"); }
+inline QString desktopAlarmSound()
+{
+    return QStringLiteral("theme:alarm-clock-elapsed");
+}
 
 // Source text of one of the program's own recordings, e.g. "ZARW14".
-inline QString resourceSound(const QString& name) { return QStringLiteral(":/sounds/") + name + QStringLiteral(".wav"); }
+inline QString resourceSound(const QString& name)
+{
+    return QStringLiteral(":/sounds/") + name + QStringLiteral(".wav");
+}
 
 } // namespace zarvo

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -30,6 +31,12 @@ QLabel* placedLabel(QWidget* parent, const QString& name, const QString& text, i
     label->move(x, y);
     label->adjustSize();
     return label;
+}
+
+// A picture at the widget's scale: the "@2x" file on a screen scaled by 2 or more.
+QPixmap picture(const QString& path, QSize size, const QWidget* widget)
+{
+    return QIcon(path).pixmap(size, widget->devicePixelRatioF());
 }
 
 QFont pixelFont(const QFont& base, int pixels)
@@ -61,17 +68,18 @@ TAboutForm::TAboutForm(const SystemInfo& info, QWidget* parent)
     side->setObjectName(QStringLiteral("AbImage"));
     side->setGeometry(1, 1, 69, 197);
     side->setAlignment(Qt::AlignCenter);
-    side->setPixmap(QPixmap(QStringLiteral(":/about/side.png")));
+    side->setPixmap(picture(QStringLiteral(":/about/side.png"), QSize(69, 197), this));
 
     auto* title = new QLabel(this);
     title->setObjectName(QStringLiteral("TitleImage"));
     title->setGeometry(91, 8, 157, 50);
     title->setAlignment(Qt::AlignCenter);
-    title->setPixmap(QPixmap(QStringLiteral(":/about/title.png")));
+    title->setPixmap(picture(QStringLiteral(":/about/title.png"), QSize(157, 50), this));
 
     // The second line is left empty on purpose: it separates the version from the slogan.
-    QLabel* about = placedLabel(this, QStringLiteral("AboutLabel"),
-                                QStringLiteral("Version 4.02\n\nAlarms, reminders and chimes"), 91, 56);
+    QLabel* about = placedLabel(
+        this, QStringLiteral("AboutLabel"),
+        QStringLiteral("Version ") + version() + QStringLiteral("\n\nAlarms, reminders and chimes"), 91, 56);
     about->setFont(pixelFont(font(), 11));
     about->adjustSize();
 
@@ -79,8 +87,9 @@ TAboutForm::TAboutForm(const SystemInfo& info, QWidget* parent)
     QFont linkFont = pixelFont(font(), 11);
     linkFont.setUnderline(true);
     m_mailLabel->setFont(linkFont);
+    // The palette's own link colour: blue on a light desktop, a light one on a dark desktop.
     QPalette linkPalette = m_mailLabel->palette();
-    linkPalette.setColor(QPalette::WindowText, Qt::blue);
+    linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Link));
     m_mailLabel->setPalette(linkPalette);
     m_mailLabel->setCursor(Qt::PointingHandCursor);
     m_mailLabel->adjustSize();

@@ -19,6 +19,8 @@ public:
 
     // The address behind the contact link.
     static QString contactAddress();
+    // The program's version as the user sees it: "4.02".
+    static QString version() { return QStringLiteral("4.02"); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

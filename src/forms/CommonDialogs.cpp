@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -45,6 +46,9 @@ public:
         m_fonts = new QFontDialog(initial.font, this);
         m_fonts->setWindowFlags(Qt::Widget);
         m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        // Being a dialog itself, the embedded chooser would take Escape as its own Cancel and
+        // hide itself, leaving an empty box, and would swallow Enter: both belong to this dialog.
+        m_fonts->installEventFilter(this);
 
         auto* colorButton = new QPushButton(QStringLiteral("C&olor..."), this);
         paintSwatch(colorButton, m_color);
@@ -69,6 +73,24 @@ public:
     }
 
     FontChoice choice() const { return {m_fonts->currentFont(), m_color}; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == m_fonts && e->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(e);
+            if (key->matches(QKeySequence::Cancel)) {
+                reject();
+                return true;
+            }
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                accept();
+                return true;
+            }
+        }
+        return QDialog::eventFilter(watched, e);
+    }
 
 private:
     QFontDialog* m_fonts;

@@ -35,7 +35,13 @@ void setNextOpenFile(std::optional<QString> answer);
 } // namespace CommonDialogs
 
 // Colours are stored as red + 256 x green + 65536 x blue.
-inline QColor colorFromStored(int c) { return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff); }
-inline int colorToStored(const QColor& c) { return c.red() + 256 * c.green() + 65536 * c.blue(); }
+inline QColor colorFromStored(int c)
+{
+    return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);
+}
+inline int colorToStored(const QColor& c)
+{
+    return c.red() + 256 * c.green() + 65536 * c.blue();
+}
 
 } // namespace zarvo

@@ -1,10 +1,12 @@
 #include "DingClock.h"
 
 #include <QEvent>
+#include <QHideEvent>
 #include <QLocale>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QShowEvent>
 
 namespace zarvo {
 
@@ -12,6 +14,43 @@ DingClock::DingClock(QWidget* parent) : QWidget(parent), m_separator(timeSeparat
 {
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+    m_turn.setSingleShot(true);
+    m_turn.setTimerType(Qt::PreciseTimer);
+    connect(&m_turn, &QTimer::timeout, this, &DingClock::onTurn);
+}
+
+QDateTime DingClock::now() const
+{
+    return m_clock ? m_clock->now() : QDateTime::currentDateTime();
+}
+
+void DingClock::aimTurn()
+{
+    // One millisecond past the turn, so that the time read then is already the new one.
+    const QTime t = now().time();
+    const int period = m_seconds ? 1000 : 60000;
+    const int into = m_seconds ? t.msec() : t.second() * 1000 + t.msec();
+    m_turn.start(period - into + 1);
+}
+
+void DingClock::onTurn()
+{
+    // Only the display turns here; the calendar and the alarms keep to the tick.
+    m_time = now().time();
+    setText(format(m_time));
+    aimTurn();
+}
+
+void DingClock::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    aimTurn();
+}
+
+void DingClock::hideEvent(QHideEvent* e)
+{
+    QWidget::hideEvent(e);
+    m_turn.stop();
 }
 
 QChar DingClock::timeSeparator()
@@ -39,6 +78,7 @@ void DingClock::setSecondsVisible(bool on)
     if (m_seconds == on) return;
     m_seconds = on;
     if (m_time.isValid()) setText(format(m_time));
+    if (m_turn.isActive()) aimTurn();
     update();
 }
 
@@ -66,8 +106,13 @@ QString DingClock::format(const QTime& t) const
 void DingClock::tick(const QDateTime& now)
 {
     Q_EMIT OnGetTime(now);
-    m_time = now.time();
-    setText(format(m_time));
+    const QTime t = now.time();
+    // Most ticks fall in a second (or minute) already shown, by the turn or an earlier tick:
+    // nothing to make or draw then.
+    const bool same = m_time.isValid() && t.hour() == m_time.hour() && t.minute() == m_time.minute() &&
+                      (!m_seconds || t.second() == m_time.second());
+    m_time = t;
+    if (!same) setText(format(t));
 }
 
 void DingClock::setText(const QString& text)

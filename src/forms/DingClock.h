@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/Clock.h"
+
 #include <QDateTime>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 namespace zarvo {
@@ -9,11 +12,20 @@ namespace zarvo {
 // The visible clock: the time of day as 24-hour digits, each character in a cell as wide as an
 // "8" of the clock's font so that nothing shifts as the digits change. Only the cells whose
 // character changed are repainted on a tick. It draws no background: the window's colour shows.
+//
+// While it is shown it also turns at each whole second (each whole minute without seconds) by a
+// timer aimed at that moment, so the digits change with the real second rather than at the
+// next tick, up to 450 ms later. Hidden, it keeps no timer of its own.
 class DingClock : public QWidget
 {
     Q_OBJECT
 public:
     explicit DingClock(QWidget* parent = nullptr);
+
+    // Where the clock reads the time at its turns; the system's clock when none is given.
+    void setClock(const IClock* clock) { m_clock = clock; }
+    // Milliseconds until the next turn, or -1 while there is none to come (hidden).
+    int nextTurnMs() const { return m_turn.isActive() ? m_turn.remainingTime() : -1; }
 
     void setSecondsVisible(bool on);
     bool secondsVisible() const { return m_seconds; }
@@ -39,8 +51,13 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
+    QDateTime now() const;
+    void aimTurn();
+    void onTurn();
     QString format(const QTime& t) const;
     int cellWidth() const;
     void setText(const QString& text);
@@ -49,6 +66,8 @@ private:
     QTime m_time;
     QString m_text;
     QChar m_separator;
+    const IClock* m_clock = nullptr;
+    QTimer m_turn;
 };
 
 } // namespace zarvo

@@ -1,10 +1,66 @@
 #include "EvGrid.h"
 
+#include "core/LocalTime.h"
+
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScrollBar>
 
 namespace zarvo {
+
+namespace {
+
+// Pixels besides the grid's own for the "Event" column, as the dialog has always left them.
+constexpr int kSlack = 7;
+// The least of the names that stays in view beside the two columns, in average characters.
+constexpr int kNameChars = 12;
+
+// The text with every digit replaced by the widest one of the locale's digits in `metrics`:
+// as wide as the widest text of its pattern can be, whatever the digits.
+QString widestDigits(QString text, const QFontMetrics& metrics, const QLocale& locale)
+{
+    QStringList digits;
+    QString widest;
+    for (int d = 0; d < 10; ++d) {
+        digits << locale.toString(d);
+        if (widest.isEmpty() || metrics.horizontalAdvance(digits.last()) > metrics.horizontalAdvance(widest))
+            widest = digits.last();
+    }
+    for (const QString& d : digits) {
+        if (d != widest) text.replace(d, widest);
+    }
+    return text;
+}
+
+} // namespace
+
+int widestDateText(const QFontMetrics& metrics, const QLocale& locale)
+{
+    // Every month, each with every weekday (the 22nd to the 28th), and two digits wherever a
+    // day or a month can have them.
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month) {
+        for (int day = 22; day <= 28; ++day) {
+            const QString text =
+                widestDigits(shortDateText(QDate(2000, month, day), locale), metrics, locale);
+            widest = qMax(widest, metrics.horizontalAdvance(text));
+        }
+    }
+    return widest;
+}
+
+int widestTimeText(const QFontMetrics& metrics, const QLocale& locale)
+{
+    // Every hour gives both halves of the day and hours of one and two digits on a 12-hour clock.
+    int widest = 0;
+    for (int hour = 0; hour < 24; ++hour) {
+        const QString text = widestDigits(longTimeText(QTime(hour, 58, 58), locale), metrics, locale);
+        widest = qMax(widest, metrics.horizontalAdvance(text));
+    }
+    return widest;
+}
 
 EvGrid::EvGrid(EvTable& table, QWidget* parent)
     : QTableView(parent), m_table(table), m_model(new EvGridModel(table, this))
@@ -20,12 +76,11 @@ EvGrid::EvGrid(EvTable& table, QWidget* parent)
     // One height for every line: nothing is measured per row, whatever the number of events.
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    fitRowHeight();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setHighlightSections(false);
-    setColumnWidth(EvGridModel::DateColumn, DateWidth);
-    setColumnWidth(EvGridModel::TimeColumn, TimeWidth);
+    fitDateTimeColumns();
 
     // The selected event stays marked while the user works in the edits beside the grid.
     QPalette pal = palette();
@@ -42,10 +97,60 @@ EvGrid::EvGrid(EvTable& table, QWidget* parent)
     followCursor();
 }
 
+int EvGrid::columnNeed(int column, int textWidth) const
+{
+    // The item's text margins on both sides, as the style draws them, and the grid line; one
+    // pixel more, because the text is laid out in fractions of pixels and rounded up.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int grid = showGrid() ? 1 : 0;
+    return qMax(textWidth + 2 * margin + grid + 1, horizontalHeader()->sectionSizeHint(column));
+}
+
+int EvGrid::scrollBarExtent() const
+{
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+void EvGrid::fitRowHeight()
+{
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+}
+
+void EvGrid::fitDateTimeColumns()
+{
+    // The texts are the model's: the system's locale, whatever the grid's own.
+    const QFontMetrics metrics = fontMetrics();
+    const QLocale locale = QLocale::system();
+    setColumnWidth(EvGridModel::DateColumn,
+                   columnNeed(EvGridModel::DateColumn, widestDateText(metrics, locale)));
+    setColumnWidth(EvGridModel::TimeColumn,
+                   columnNeed(EvGridModel::TimeColumn, widestTimeText(metrics, locale)));
+}
+
 void EvGrid::fitEventColumn()
 {
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    setColumnWidth(EvGridModel::EventColumn, qMax(0, width() - DateWidth - TimeWidth - scrollBar - 7));
+    const int others = columnWidth(EvGridModel::DateColumn) + columnWidth(EvGridModel::TimeColumn);
+    setColumnWidth(EvGridModel::EventColumn, qMax(0, width() - others - scrollBarExtent() - kSlack));
+}
+
+QSize EvGrid::sizeHint() const
+{
+    const QSize base = QTableView::sizeHint();
+    const int name = qMax(fontMetrics().averageCharWidth() * kNameChars,
+                          horizontalHeader()->sectionSizeHint(EvGridModel::EventColumn));
+    const int need = name + columnWidth(EvGridModel::DateColumn) + columnWidth(EvGridModel::TimeColumn) +
+                     scrollBarExtent() + kSlack;
+    return {qMax(base.width(), need), base.height()};
+}
+
+void EvGrid::changeEvent(QEvent* e)
+{
+    QTableView::changeEvent(e);
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
+        fitRowHeight();
+        fitDateTimeColumns();
+        updateGeometry();
+    }
 }
 
 void EvGrid::followCursor()

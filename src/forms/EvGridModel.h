@@ -7,9 +7,9 @@
 namespace zarvo {
 
 // The event list as a read-only table: "Event", "Date", "Time", one line per row of EvTable in
-// table order. It follows the table's row signals one row at a time (told before and after each change), so an edit or a firing
-// touches one line even with thousands of events; only a load resets it. The row being edited
-// shows its pending values.
+// table order. It follows the table's row signals one row at a time (told before and after each change), so
+// an edit or a firing touches one line even with thousands of events; only a load resets it. The row being
+// edited shows its pending values.
 class EvGridModel : public QAbstractTableModel
 {
     Q_OBJECT

@@ -10,4 +10,16 @@ namespace zarvo {
 // primary screen's available area (a monitor may have been removed since the place was saved).
 QPoint placeOnScreen(QPoint topLeft, QSize size);
 
+// Where the desktop windows go on the first start, when no place has been stored: apart from
+// each other on the primary screen, the clock in its top right corner, the calendar in the
+// bottom right one (near where the tray usually is), the sticker note in the top left one.
+// `size` includes the window's frame.
+enum class FirstPlace
+{
+    Clock,
+    Calendar,
+    Sticker
+};
+QPoint firstPlace(FirstPlace window, QSize size);
+
 } // namespace zarvo

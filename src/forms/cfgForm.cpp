@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -63,6 +64,9 @@ TcfgForm::TcfgForm(const Settings& settings, const CfgServices& services, const 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, &TcfgForm::cfgHelpButtonClick);
+    // F1: the help of the page shown, as the Help button.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &TcfgForm::cfgHelpButtonClick);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);

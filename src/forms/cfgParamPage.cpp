@@ -66,6 +66,8 @@ CfgParamPage::CfgParamPage(ISoundPlayer& sound, std::function<void(int, int)> sp
     auto* events = new QGridLayout;
     m_mainEdit = new QLineEdit(this);
     m_mainEdit->setObjectName(QStringLiteral("cfgSMainEdit"));
+    // An empty default is not silence: events then play the desktop's alarm sound.
+    m_mainEdit->setPlaceholderText(QStringLiteral("(desktop alarm sound)"));
     m_mainLabel = makeBuddyLabel(QStringLiteral("&Default sound file"), m_mainEdit, this);
     m_mainButton =
         smallButton(QStringLiteral("cfgSMainButton"), QStringLiteral("..."), QStringLiteral("Browse"), this);

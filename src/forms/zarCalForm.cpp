@@ -2,8 +2,10 @@
 
 #include "WindowPlacement.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCloseEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace zarvo {
@@ -40,6 +42,16 @@ void TzarCalForm::setToday(const QDate& today)
 {
     m_calendar->setSelectedDate(today);
     m_calendar->setCurrentPage(today.year(), today.month());
+}
+
+void TzarCalForm::placeFirst()
+{
+    // The window manager's title bar is not there yet; the style's guess at it keeps the whole
+    // window above the bottom margin.
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    move(firstPlace(FirstPlace::Calendar, frameGeometry().size() + QSize(0, titleBar)));
+    m_settings.CalWL = x();
+    m_settings.CalWT = y();
 }
 
 QDate TzarCalForm::selectedDate() const

@@ -19,6 +19,9 @@ public:
     TzarCalForm(Settings& settings, SettingsStore& store, const QDate& today, QWidget* parent = nullptr);
 
     void setToday(const QDate& today);
+    // On the first start, when no place is stored: the calendar's own place on the primary
+    // screen, recorded as its position.
+    void placeFirst();
     QDate selectedDate() const;
     QCalendarWidget* zarCalendar() const { return m_calendar; }
 

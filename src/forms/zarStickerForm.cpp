@@ -1,35 +1,16 @@
 #include "zarStickerForm.h"
 
 #include "CommonDialogs.h"
+#include "StoredFont.h"
 #include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 
 namespace zarvo {
-
-namespace {
-
-// The stored size may be anything a hand-edited file holds; the note must stay a sensible window.
-constexpr int kDefaultPointSize = 14;
-constexpr int kMaxPointSize = 500;
-
-QFont fontFromSettings(const Settings& s)
-{
-    QFont f(s.StickerFName);
-    f.setPointSize(s.StickerFSize > 0 ? qMin(s.StickerFSize, kMaxPointSize) : kDefaultPointSize);
-    f.setBold(s.StickerFB);
-    f.setItalic(s.StickerFI);
-    f.setUnderline(s.StickerFU);
-    f.setStrikeOut(s.StickerFS);
-    return f;
-}
-
-} // namespace
 
 TStickerForm::TStickerForm(Settings& settings, SettingsStore& store, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_settings(settings), m_store(store)
@@ -62,8 +43,9 @@ TStickerForm::TStickerForm(Settings& settings, SettingsStore& store, QWidget* pa
     color->setObjectName(QStringLiteral("StColorItem"));
 
     m_label->setText(m_settings.StickerText);
-    m_label->setFont(fontFromSettings(m_settings));
-    setTextColor(colorFromStored(m_settings.StickerFColor));
+    const StoredFont stored = StoredFont::sticker(m_settings);
+    m_label->setFont(stored.font());
+    setTextColor(stored.color());
     fitToText();
     // A place off every screen (a monitor since removed) is not where the user can find the note;
     // the stored place is kept until the user moves it.
@@ -82,6 +64,13 @@ void TStickerForm::applyText()
 {
     m_label->setText(m_settings.StickerText);
     fitToText();
+}
+
+void TStickerForm::placeFirst()
+{
+    move(firstPlace(FirstPlace::Sticker, size()));
+    m_settings.StickerLeft = x();
+    m_settings.StickerTop = y();
 }
 
 QFont TStickerForm::textFont() const
@@ -166,16 +155,11 @@ void TStickerForm::StFontItemClick()
 {
     const std::optional<FontChoice> chosen = CommonDialogs::chooseFont(this, {m_label->font(), textColor()});
     if (!chosen) return;
-    m_label->setFont(chosen->font);
+    StoredFont stored = StoredFont::sticker(m_settings);
+    stored.store(chosen->font, chosen->color);
+    m_label->setFont(stored.shown(chosen->font));
     setTextColor(chosen->color);
     fitToText();
-    const QFont& f = chosen->font;
-    m_settings.StickerFSize = f.pointSize() > 0 ? f.pointSize() : QFontInfo(f).pointSize();
-    m_settings.StickerFColor = colorToStored(chosen->color);
-    m_settings.StickerFB = f.bold();
-    m_settings.StickerFI = f.italic();
-    m_settings.StickerFU = f.underline();
-    m_settings.StickerFS = f.strikeOut();
     emit styleChanged();
 }
 

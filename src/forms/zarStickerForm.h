@@ -25,6 +25,9 @@ public:
 
     // After the Properties dialog's OK: the text becomes StickerText and the window fits it.
     void applyText();
+    // On the first start, when no place is stored: the note's own place on the primary screen,
+    // recorded as its position.
+    void placeFirst();
     QFont textFont() const;
     QColor textColor() const;
     QColor backgroundColor() const;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTimeEdit>
@@ -33,10 +34,12 @@ QPushButton* button(const QString& text, const char* name, QWidget* parent)
     return b;
 }
 
-// The picture beside the pages: a plain clock face.
-QPixmap clockPicture()
+// The picture beside the pages: a plain clock face, drawn at the screen's scale so that it is
+// sharp on a screen scaled by 2 as well.
+QPixmap clockPicture(qreal scale)
 {
-    QPixmap pix(96, 260);
+    QPixmap pix(QSize(96, 260) * scale);
+    pix.setDevicePixelRatio(scale);
     pix.fill(QColor(0, 64, 128));
     QPainter p(&pix);
     p.setRenderHint(QPainter::Antialiasing);
@@ -77,7 +80,7 @@ TzarWizForm::TzarWizForm(const IClock& clock, QWidget* parent, std::function<voi
     picLayout->setContentsMargins(1, 1, 1, 1);
     auto* image = new QLabel(picPanel);
     image->setObjectName(QStringLiteral("wizImage"));
-    image->setPixmap(clockPicture());
+    image->setPixmap(clockPicture(devicePixelRatioF()));
     picLayout->addWidget(image);
 
     m_stack = new QStackedWidget(this);
@@ -110,6 +113,8 @@ TzarWizForm::TzarWizForm(const IClock& clock, QWidget* parent, std::function<voi
     window->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(help, &QPushButton::clicked, this, &TzarWizForm::wizHelpButtonClick);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &TzarWizForm::wizHelpButtonClick);
     connect(m_back, &QPushButton::clicked, this, &TzarWizForm::wizBackButtonClick);
     connect(m_next, &QPushButton::clicked, this, &TzarWizForm::wizNextButtonClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

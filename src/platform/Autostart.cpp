@@ -35,7 +35,7 @@ const QByteArray kHiddenEntry = QByteArrayLiteral("[Desktop Entry]\n"
 
 QString Autostart::entryName()
 {
-    return QStringLiteral("com.pelmark.Zarvo.desktop");
+    return applicationId() + QStringLiteral(".desktop");
 }
 
 Autostart::Autostart() : Autostart(xdgConfigHome(), xdgConfigDirs(), QCoreApplication::applicationFilePath())

@@ -9,8 +9,8 @@ namespace zarvo {
 class AlarmSource;
 class WallClockTimer;
 
-// Drives an alarm (a clock control's, or the event timer): its 450 ms tick, a check at once when the system time changes, and a
-// check precisely at the alarm's own moment.
+// Drives an alarm (a clock control's, or the event timer): its 450 ms tick, a check at once when the system
+// time changes, and a check precisely at the alarm's own moment.
 class ClockDriver : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,8 @@
 #include "platform/QtSoundPlayer.h"
 
+#include "platform/SoundConverter.h"
+#include "platform/SoundTheme.h"
+
 #include <QAudioDevice>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +18,9 @@ namespace {
 // A local WAV file decodes in milliseconds; one whose header promises data that never comes
 // would otherwise keep the effect loading, and the queue waiting, for ever.
 constexpr int kLoadLimitMs = 2000;
+// A theme's sound of a few seconds decodes in a fraction of a second; a decoder that takes
+// longer than this is not going to finish, and the program's own recording plays instead.
+constexpr int kDecodeLimitMs = 5000;
 
 // No WAV plays slower than 8-bit mono at 8 kHz, so its size bounds how long it may take. The
 // bound only matters when the sound server stops answering mid-sound.
@@ -49,6 +55,18 @@ bool isCompleteWav(const QString& source)
     return false;
 }
 
+bool isWavName(const QString& path)
+{
+    return path.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive);
+}
+
+// The program's own recording of a theme sound, where it has one.
+QString builtinSound(const QString& themeSource)
+{
+    const QString file = resourceSound(themeSource.mid(SoundTheme::themePrefix().size()));
+    return QFileInfo(file).isFile() ? file : QString();
+}
+
 QUrl toUrl(const QString& source)
 {
     if (source.startsWith(QStringLiteral(":/"))) return QUrl(QStringLiteral("qrc") + source);
@@ -61,6 +79,12 @@ QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent)
 {
     m_guard.setSingleShot(true);
     connect(&m_guard, &QTimer::timeout, this, [this] {
+        if (!m_converting.isEmpty()) {
+            // The decoder is still at it; its answer, should it come, is no longer awaited.
+            m_converting.clear();
+            if (!startEffect(m_current, builtinSound(m_current))) finishCurrent();
+            return;
+        }
         if (!m_started) abandonEffect();
         finishCurrent();
     });
@@ -100,12 +124,22 @@ void QtSoundPlayer::abandonEffect()
     m_givenUp = true;
 }
 
+SoundConverter* QtSoundPlayer::converter()
+{
+    if (!m_converter) {
+        m_converter = new SoundConverter(this);
+        connect(m_converter, &SoundConverter::finished, this, &QtSoundPlayer::onConverted);
+    }
+    return m_converter;
+}
+
 void QtSoundPlayer::play(const QString& source)
 {
     m_queue.clear();
     m_queue.append(source);
     if (!m_current.isEmpty()) {
         m_current.clear();
+        m_converting.clear();
         m_guard.stop();
         m_started = false;
         effect()->stop();
@@ -124,6 +158,7 @@ void QtSoundPlayer::stop()
     m_queue.clear();
     const bool wasBusy = !m_current.isEmpty();
     m_current.clear();
+    m_converting.clear();
     m_guard.stop();
     m_started = false;
     if (m_effect) m_effect->stop();
@@ -139,14 +174,48 @@ void QtSoundPlayer::startNext()
 
 bool QtSoundPlayer::begin(const QString& source)
 {
-    if (m_givenUp || source.isEmpty() || !QFileInfo(source).isFile() || !isCompleteWav(source)) return false;
+    if (m_givenUp || source.isEmpty()) return false;
     // With no output at all QSoundEffect claims to play and never finishes.
     if (QMediaDevices::defaultAudioOutput().isNull()) return false;
+    if (!source.startsWith(SoundTheme::themePrefix())) return startEffect(source, source);
+
+    const SoundTheme::Found found =
+        SoundTheme::find(source.mid(SoundTheme::themePrefix().size()), SoundTheme::desktopPlaces());
+    if (found.disabled) return false; // silenced by the user's theme
+    if (found.file.isEmpty() || isWavName(found.file)) {
+        if (!found.file.isEmpty() && startEffect(source, found.file)) return true;
+        return startEffect(source, builtinSound(source));
+    }
+    // The themes' Ogg Vorbis is beyond the sound effect: it plays a WAV made from it.
+    const QString converted = SoundConverter::convertedPath(found.file);
+    if (!converted.isEmpty() && isCompleteWav(converted)) return startEffect(source, converted);
+    m_current = source;
+    m_file.clear();
+    m_started = false;
+    m_converting = found.file;
+    m_guard.start(kDecodeLimitMs);
+    converter()->convert(found.file);
+    return true;
+}
+
+void QtSoundPlayer::onConverted(const QString& file, bool ok)
+{
+    if (m_current.isEmpty() || m_converting.isEmpty() || file != m_converting) return;
+    m_converting.clear();
+    m_guard.stop();
+    if (ok && startEffect(m_current, SoundConverter::convertedPath(file))) return;
+    if (!startEffect(m_current, builtinSound(m_current))) finishCurrent();
+}
+
+bool QtSoundPlayer::startEffect(const QString& source, const QString& file)
+{
+    if (file.isEmpty() || !QFileInfo(file).isFile() || !isCompleteWav(file)) return false;
     QSoundEffect* e = effect();
     m_current = source;
+    m_file = file;
     m_started = false;
     e->stop();
-    const QUrl url = toUrl(source);
+    const QUrl url = toUrl(file);
     if (e->source() == url && e->status() == QSoundEffect::Error)
         e->setSource(QUrl()); // the same failed source would not be tried again otherwise
     e->setSource(url);
@@ -161,7 +230,7 @@ void QtSoundPlayer::onStatusChanged()
     switch (m_effect->status()) {
     case QSoundEffect::Ready:
         m_started = true;
-        m_guard.start(playLimitMs(m_current));
+        m_guard.start(playLimitMs(m_file));
         m_effect->play();
         emit started(m_current);
         break;
@@ -182,6 +251,7 @@ void QtSoundPlayer::finishCurrent()
 {
     if (m_current.isEmpty()) return;
     m_current.clear();
+    m_converting.clear();
     m_started = false;
     m_guard.stop();
     if (m_effect) m_effect->stop();

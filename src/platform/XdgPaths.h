@@ -5,6 +5,13 @@
 
 namespace zarvo {
 
+// The program's reverse-DNS id: the name of its desktop entry, metainfo and theme icons, and of
+// its autostart entry.
+inline QString applicationId()
+{
+    return QStringLiteral("com.pelmark.Zarvo");
+}
+
 // $XDG_CONFIG_HOME/zarvo/settings.reg (default ~/.config/zarvo/settings.reg)
 QString settingsFilePath();
 // $XDG_DATA_HOME/zarvo (default ~/.local/share/zarvo)

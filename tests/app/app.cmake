@@ -1,8 +1,8 @@
 # The main window object on the offscreen platform, with the tray's presence decided by the test.
-zarvo_add_test(tst_zarform SOURCES app/tst_zarform.cpp ${PROJECT_SOURCE_DIR}/resources/icons.qrc
+zarvo_add_test(tst_program SOURCES app/tst_program.cpp ${PROJECT_SOURCE_DIR}/resources/icons.qrc
     LIBS zarvo_app ENV "LC_ALL=C.UTF-8")
 # Cancel of an editor while the scheduler fires, in simulated time.
-zarvo_add_test(tst_editorsession SOURCES app/tst_editorsession.cpp LIBS zarvo_app ENV "LC_ALL=C.UTF-8")
+zarvo_add_test(tst_tablebackup SOURCES app/tst_tablebackup.cpp LIBS zarvo_app ENV "LC_ALL=C.UTF-8")
 # An exception escaping a handler: shown (one stderr line offscreen), and the loop goes on.
 add_executable(tst_guardedapplication app/tst_guardedapplication.cpp)
 target_link_libraries(tst_guardedapplication PRIVATE zarvo_app)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "FakeClock.h"
-#include "core/EventAlarm.h"
 #include "core/EvTable.h"
+#include "core/EventAlarm.h"
 #include "core/Scheduler.h"
 #include "core/Settings.h"
 

@@ -94,8 +94,9 @@ void TestScheduler::selection_data()
     QTest::newRow("empty table") << QStringList{} << QTime(12, 0) << QStringList{} << 0 << QTime();
     QTest::newRow("only start-up messages")
         << QStringList{"s|0|13:00:00|4", "t|1|09:00:00|4"} << QTime(12, 0) << QStringList{} << 0 << QTime();
-    QTest::newRow("exactly now is not the future") << QStringList{"now|0|12:00:00|0", "later|0|12:00:01|0"}
-                                                   << QTime(12, 0) << QStringList{"later"} << 0 << QTime(12, 0, 1);
+    QTest::newRow("exactly now is not the future")
+        << QStringList{"now|0|12:00:00|0", "later|0|12:00:01|0"} << QTime(12, 0) << QStringList{"later"} << 0
+        << QTime(12, 0, 1);
     QTest::newRow("a tie: both, in table order")
         << QStringList{"a|0|15:00:00|0", "x|0|15:00:01|0", "b|0|15:00:00|0"} << QTime(12, 0)
         << QStringList{"a", "b"} << 0 << QTime(15, 0);
@@ -103,8 +104,8 @@ void TestScheduler::selection_data()
         << QStringList{"late|2|01:00:00|0", "soon|1|23:00:00|0"} << QTime(12, 0) << QStringList{"soon"} << 1
         << QTime(23, 0);
     QTest::newRow("tomorrow at an earlier time of day")
-        << QStringList{"past|0|11:00:00|0", "tomorrow|1|08:00:00|1"} << QTime(12, 0) << QStringList{"tomorrow"}
-        << 1 << QTime(8, 0);
+        << QStringList{"past|0|11:00:00|0", "tomorrow|1|08:00:00|1"} << QTime(12, 0)
+        << QStringList{"tomorrow"} << 1 << QTime(8, 0);
     QTest::newRow("past one-off events are never chosen")
         << QStringList{"yesterday|-1|13:00:00|0", "earlier|0|11:59:59|0"} << QTime(12, 0) << QStringList{}
         << 0 << QTime();
@@ -262,8 +263,9 @@ void TestScheduler::neighboursAndTiesAllFire()
     rig.table.Post();
     rig.scheduler.SelectNextEvent();
     rig.runTo(at(2026, 12, 10, 9, 5));
-    QCOMPARE(rig.lines, (QStringList{"First - " + longTimeText(QTime(9, 0)), "Second - " + longTimeText(QTime(9, 0, 1)),
-                                     "Tie - " + longTimeText(QTime(9, 0, 1))}));
+    QCOMPARE(rig.lines,
+             (QStringList{"First - " + longTimeText(QTime(9, 0)), "Second - " + longTimeText(QTime(9, 0, 1)),
+                          "Tie - " + longTimeText(QTime(9, 0, 1))}));
     QCOMPARE(rig.actions, QStringList{"launch:/bin/prog "});
     for (const char* name : {"First", "Second", "Launch", "Tie"})
         QCOMPARE(rig.dateOf(name), Today.addDays(1));
@@ -503,8 +505,8 @@ void TestScheduler::missedOccurrencesMoveOn_data()
         << QDate(1700, 3, 15) << QTime(8, 0) << 0 << 1 << QDate(2026, 12, 15) << QDate(2026, 11, 15);
     QTest::newRow("every 5 months on the 31st")
         << QDate(2025, 1, 31) << QTime(8, 0) << 0 << 5 << QDate(2027, 2, 28) << QDate(2026, 9, 30);
-    QTest::newRow("a step past the calendar stays") << QDate(2026, 12, 1) << QTime(8, 0) << 0x7fffffff << 0
-                                                    << QDate(2026, 12, 1) << QDate();
+    QTest::newRow("a step past the calendar stays")
+        << QDate(2026, 12, 1) << QTime(8, 0) << 0x7fffffff << 0 << QDate(2026, 12, 1) << QDate();
 }
 
 void TestScheduler::missedOccurrencesMoveOn()
@@ -532,7 +534,8 @@ void TestScheduler::missedOccurrencesMoveOn()
     QCOMPARE(rig.dateOf("Event"), next);
     QCOMPARE(rig.savedTables.size(), next == date ? 0 : 1);
     QVERIFY(rig.actions.isEmpty()); // nothing is carried out late
-    const MovedOn moved = moveOnTo(r, Today, [&](const QDate& d) { return QDateTime(d, time) > rig.clock.now(); });
+    const MovedOn moved =
+        moveOnTo(r, Today, [&](const QDate& d) { return QDateTime(d, time) > rig.clock.now(); });
     QCOMPARE(moved.lastPassed, lastMissed);
     if (next != date) QCOMPARE(moved.lastPassed, before);
 }
@@ -566,9 +569,9 @@ void TestScheduler::missedRemindersAtStart()
         QCOMPARE(rig.dateOf("Daily"), Today.addDays(1));
         QCOMPARE(rig.dateOf("Monthly"), QDate(2026, 12, 30));
         QCOMPARE(rig.dateOf("Mail"), Today);
-        QCOMPARE(rig.dateOf("Once, missed"), Today); // spent
+        QCOMPARE(rig.dateOf("Once, missed"), Today);   // spent
         QCOMPARE(rig.dateOf(hello), Today.addDays(1)); // shown today, moved on
-        QCOMPARE(rig.savedTables.size(), 2);          // after moving on, after the start-up message
+        QCOMPARE(rig.savedTables.size(), 2);           // after moving on, after the start-up message
         QCOMPARE(rig.alarm.moment(), at(2026, 12, 10, 21, 0));
     }
     {
@@ -576,9 +579,9 @@ void TestScheduler::missedRemindersAtStart()
         // fired; recurring ones always can. With ShowMissed off, or events disabled, no lines.
         SchedulerRig unknown(at(2026, 12, 10, 12, 0));
         start(unknown, std::nullopt);
-        QCOMPARE(unknown.lines, (QStringList{Scheduler::missedLine(unknown.table.row(0), Today),
-                                             Scheduler::missedLine(unknown.table.row(1), QDate(2026, 11, 30)),
-                                             hello}));
+        QCOMPARE(unknown.lines,
+                 (QStringList{Scheduler::missedLine(unknown.table.row(0), Today),
+                              Scheduler::missedLine(unknown.table.row(1), QDate(2026, 11, 30)), hello}));
         SchedulerRig off(at(2026, 12, 10, 12, 0));
         off.settings.ShowMissed = false;
         start(off, lastRun);

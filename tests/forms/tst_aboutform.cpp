@@ -1,3 +1,4 @@
+#include "DarkPalette.h"
 #include "forms/AboutForm.h"
 
 #include <QDesktopServices>
@@ -124,8 +125,12 @@ private slots:
 
         const auto* side = form.findChild<QLabel*>(QStringLiteral("AbImage"));
         const auto* title = form.findChild<QLabel*>(QStringLiteral("TitleImage"));
-        QCOMPARE(side->pixmap().size(), QSize(69, 197));
-        QCOMPARE(title->pixmap().size(), QSize(157, 50));
+        // At the screen's scale: the "@2x" pictures where it is 2 (see forms.cmake).
+        QCOMPARE(side->pixmap().deviceIndependentSize(), QSizeF(69, 197));
+        QCOMPARE(title->pixmap().deviceIndependentSize(), QSizeF(157, 50));
+        QCOMPARE(side->pixmap().devicePixelRatio(), form.devicePixelRatioF());
+        QCOMPARE(title->pixmap().devicePixelRatio(), form.devicePixelRatioF());
+        QCOMPARE(side->pixmap().size(), QSize(69, 197) * form.devicePixelRatioF());
         QVERIFY(title->pixmap().hasAlphaChannel());
         QCOMPARE(title->geometry(), QRect(91, 8, 157, 50));
         QCOMPARE(form.findChild<QWidget*>(QStringLiteral("AbPanel"))->geometry(), QRect(8, 8, 71, 199));
@@ -133,6 +138,26 @@ private slots:
         const auto* ok = form.findChild<QPushButton*>(QStringLiteral("AboutOKButton"));
         QCOMPARE(ok->geometry(), QRect(261, 205, 75, 25));
         QVERIFY(ok->isDefault());
+    }
+
+    // With a dark palette the link takes the palette's link colour, not a fixed blue. With
+    // ZARVO_SHOTS set to a folder the box is saved there to be looked at.
+    void darkPalette()
+    {
+        const QPalette saved = QApplication::palette();
+        QApplication::setPalette(darkPaletteForTests());
+        {
+            TAboutForm form(SystemInfo{QStringLiteral("Linux"), 6, 1, 0, 8664, 8ull << 30});
+            const auto* link = form.findChild<QLabel*>(QStringLiteral("MailMeLabel"));
+            QCOMPARE(link->palette().color(QPalette::WindowText),
+                     QApplication::palette().color(QPalette::Link));
+            if (const QString dir = qEnvironmentVariable("ZARVO_SHOTS"); !dir.isEmpty()) {
+                form.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&form));
+                form.grab().save(dir + QStringLiteral("/about-dark-x%1.png").arg(form.devicePixelRatioF()));
+            }
+        }
+        QApplication::setPalette(saved);
     }
 
     void enterCloses()

@@ -1,5 +1,7 @@
 #include "TestDirs.h"
+#include "forms/WindowPlacement.h"
 #include "forms/zarCalForm.h"
+#include "forms/zarStickerForm.h"
 
 #include <QCalendarWidget>
 #include <QGuiApplication>
@@ -94,6 +96,30 @@ private slots:
         QVERIFY2(seen.width() >= frame.width() - 8 && seen.height() >= frame.height() - 8,
                  qPrintable(QStringLiteral("%1,%2").arg(frame.x()).arg(frame.y())));
         QCOMPARE(m_settings.CalWL, 25000);
+    }
+
+    // On the first start the clock, the sticker and the calendar each get a place of their own
+    // on the primary screen, kept as their stored places from then on.
+    void firstPlacesApart()
+    {
+        m_settings.ShowSticker = true;
+        m_settings.StickerText = QStringLiteral("A note\nof two lines");
+        TzarCalForm cal(m_settings, *m_store, QDate(2024, 5, 1));
+        TStickerForm sticker(m_settings, *m_store);
+        cal.placeFirst();
+        sticker.placeFirst();
+        const QSize clockSize(98, 18);
+        const QRect clock(firstPlace(FirstPlace::Clock, clockSize), clockSize);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QList<QRect> windows{clock, sticker.frameGeometry(), cal.frameGeometry()};
+        for (int i = 0; i < windows.size(); ++i) {
+            QVERIFY2(area.contains(windows[i]), qPrintable(QStringLiteral("window %1").arg(i)));
+            for (int j = i + 1; j < windows.size(); ++j)
+                QVERIFY2(!windows[i].intersects(windows[j]),
+                         qPrintable(QStringLiteral("%1 and %2").arg(i).arg(j)));
+        }
+        QCOMPARE(QPoint(m_settings.CalWL, m_settings.CalWT), cal.pos());
+        QCOMPARE(QPoint(m_settings.StickerLeft, m_settings.StickerTop), sticker.pos());
     }
 };
 

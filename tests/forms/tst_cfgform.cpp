@@ -107,8 +107,16 @@ private slots:
         for (int i = 0; i < pages->count(); ++i) {
             pages->setCurrentIndex(i);
             rig.click("cfgHelpButton");
+            // F1 does the same, wherever the keyboard is on the page.
+            const QList<QWidget*> controls = pages->currentWidget()->findChildren<QWidget*>();
+            const auto focusable = std::find_if(controls.begin(), controls.end(), [](QWidget* c) {
+                return (c->focusPolicy() & Qt::TabFocus) && c->isEnabled() && c->isVisible();
+            });
+            QVERIFY(focusable != controls.end());
+            (*focusable)->setFocus();
+            QTest::keyClick(*focusable, Qt::Key_F1);
         }
-        QCOMPARE(rig.helpContexts, (QList<int>{12, 17, 40, 14}));
+        QCOMPARE(rig.helpContexts, (QList<int>{12, 12, 17, 17, 40, 40, 14, 14}));
     }
 
     void parametersEnablingRules_data()
@@ -172,6 +180,10 @@ private slots:
         rig.click("cfgSoundCheckBox");
         for (const char* name : {"cfgSMainEdit", "cfgSMainButton", "cfgTestButton"})
             QVERIFY(rig.any(name)->isEnabled());
+        // An empty default sound file says what plays instead, and stays empty.
+        QCOMPARE(rig.w<QLineEdit>("cfgSMainEdit")->placeholderText(),
+                 QStringLiteral("(desktop alarm sound)"));
+        QCOMPARE(rig.w<QLineEdit>("cfgSMainEdit")->text(), QString());
     }
 
     void testButtonsPlayOrSpeak()

@@ -1,8 +1,12 @@
+#include "FakeClock.h"
 #include "forms/DingClock.h"
 
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <algorithm>
 
 using namespace zarvo;
 
@@ -46,6 +50,9 @@ private Q_SLOTS:
     void offersTheTimeBeforeShowingIt();
     void midnightTurn_data();
     void midnightTurn();
+    void turnsAtTheWholeSecond_data();
+    void turnsAtTheWholeSecond();
+    void measureTurns();
 };
 
 void TestDingClock::text_data()
@@ -163,3 +170,75 @@ void TestDingClock::midnightTurn()
 
 QTEST_MAIN(TestDingClock)
 #include "tst_dingclock.moc"
+
+void TestDingClock::turnsAtTheWholeSecond_data()
+{
+    QTest::addColumn<bool>("seconds");
+    QTest::addColumn<QDateTime>("shown");  // the last tick
+    QTest::addColumn<int>("untilTurn");    // ms from then to the whole second or minute
+    QTest::addColumn<QString>("turnedTo"); // '|' stands for the locale's separator
+    QTest::newRow("seconds, late in the second") << true << at(12, 0, 0, 700) << 300 << "12|00|01";
+    QTest::newRow("seconds, early in the second") << true << at(12, 0, 0, 20) << 980 << "12|00|01";
+    QTest::newRow("into the next day") << true << at(23, 59, 59, 600) << 400 << "00|00|00";
+    QTest::newRow("minutes only") << false << at(12, 0, 59, 500) << 500 << "12|01";
+}
+
+// Shown, the clock turns at the whole second (or minute) without waiting for a tick; hidden,
+// it keeps no timer.
+void TestDingClock::turnsAtTheWholeSecond()
+{
+    QFETCH(bool, seconds);
+    QFETCH(QDateTime, shown);
+    QFETCH(int, untilTurn);
+    QFETCH(QString, turnedTo);
+    FakeClock clock(shown);
+    DingClock ding;
+    ding.setClock(&clock);
+    ding.setSecondsVisible(seconds);
+    ding.resize(98, 18);
+    ding.tick(shown);
+    QCOMPARE(ding.nextTurnMs(), -1);
+    ding.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ding));
+    // Aimed at the turn (less the time the test itself took, plus the one millisecond past it).
+    const int aimed = ding.nextTurnMs();
+    QVERIFY2(aimed > untilTurn - 100 && aimed <= untilTurn + 1, qPrintable(QString::number(aimed)));
+
+    clock.set(shown.addMSecs(untilTurn + 1));
+    QTRY_COMPARE_WITH_TIMEOUT(ding.shownText(),
+                              turnedTo.replace(QLatin1Char('|'), DingClock::timeSeparator()), 3000);
+    // And aimed at the one after, from the new time.
+    QVERIFY(ding.nextTurnMs() > (seconds ? 900 : 59000));
+
+    ding.hide();
+    QCOMPARE(ding.nextTurnMs(), -1);
+}
+
+// A measurement, not a check: how late after the real second the shown seconds change, on the
+// system's clock, over a few seconds. Run with ZARVO_MEASURE_TURNS=<seconds>.
+void TestDingClock::measureTurns()
+{
+    const int seconds = qEnvironmentVariableIntValue("ZARVO_MEASURE_TURNS");
+    if (seconds <= 0) QSKIP("a measurement: set ZARVO_MEASURE_TURNS to the number of seconds");
+    DingClock ding;
+    ding.resize(98, 18);
+    ding.tick(QDateTime::currentDateTime());
+    ding.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ding));
+    QList<int> late;
+    QString last = ding.shownText();
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    connect(&poll, &QTimer::timeout, &ding, [&] {
+        if (ding.shownText() == last) return;
+        last = ding.shownText();
+        late << QTime::currentTime().msec();
+    });
+    poll.start(0);
+    QTest::qWait(seconds * 1000);
+    poll.stop();
+    QVERIFY(!late.isEmpty());
+    std::sort(late.begin(), late.end());
+    qInfo("%lld turns; the shown second changed %d to %d ms after the real one (median %d)",
+          qsizetype(late.size()), late.first(), late.last(), late.at(late.size() / 2));
+}

@@ -116,16 +116,77 @@ private slots:
         QCOMPARE(table.current().EvName, QStringLiteral("event 19"));
     }
 
+    // The widest texts as measured are at least as wide as every date of a year and every time
+    // of a day actually formatted, in locales with month names, suffixes, 12-hour clocks and
+    // digits of other scripts.
+    void widestTextsCoverEveryValue_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char* name :
+             {"C", "en_US", "de_DE", "bg_BG", "hu_HU", "ko_KR", "ar_EG", "fa_IR", "ff_Adlm_SN"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void widestTextsCoverEveryValue()
+    {
+        QFETCH(QString, locale);
+        const QLocale l(locale);
+        for (int points : {9, 28}) {
+            QFont font;
+            font.setPointSize(points);
+            const QFontMetrics fm(font);
+            const int dateWidth = widestDateText(fm, l);
+            for (QDate d(2026, 1, 1); d.year() == 2026; d = d.addDays(1))
+                QVERIFY2(fm.horizontalAdvance(shortDateText(d, l)) <= dateWidth,
+                         qPrintable(shortDateText(d, l)));
+            const int timeWidth = widestTimeText(fm, l);
+            for (int s = 0; s < 86400; s += 59) {
+                const QString text = longTimeText(QTime(0, 0).addSecs(s), l);
+                QVERIFY2(fm.horizontalAdvance(text) <= timeWidth, qPrintable(text));
+            }
+        }
+    }
+
+    // In the grid, each of "Date" and "Time" is at least as wide as its widest line needs by the
+    // view's own measure, also after the font grows; "Event" takes the rest. Run again under a
+    // locale with long formats (see forms.cmake).
     void columnWidths()
     {
         EvTable table;
+        QVector<EventRecord> many;
+        for (int m = 1; m <= 12; ++m) {
+            EventRecord r = makeEvent(QStringLiteral("event %1").arg(m));
+            r.EvDate = QDate(2026, m, 28);
+            r.EvTime = QTime((m * 2 + 9) % 24, 58, 58);
+            many << r;
+        }
+        table.replaceAll(many);
         EvGrid grid(table);
-        grid.resize(347, 200);
-        grid.fitEventColumn();
+        grid.resize(347, 600);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
         const int bar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &grid);
-        QCOMPARE(grid.columnWidth(1), 50);
-        QCOMPARE(grid.columnWidth(2), 50);
-        QCOMPARE(grid.columnWidth(0), 347 - 100 - bar - 7);
+        // What the view itself says a column needs for its widest line (public in the base).
+        const QAbstractItemView& view = grid;
+        for (int points : {0, 30}) {
+            if (points) {
+                QFont big = grid.font();
+                big.setPointSize(points);
+                grid.setFont(big);
+                QVERIFY(grid.sizeHint().width() > 347); // the dialog makes room for them
+                grid.resize(grid.sizeHint().width(), 600);
+            }
+            grid.fitEventColumn();
+            for (int column : {int(EvGridModel::DateColumn), int(EvGridModel::TimeColumn)}) {
+                QVERIFY2(grid.columnWidth(column) >= view.sizeHintForColumn(column),
+                         qPrintable(QStringLiteral("column %1 at %2 pt: %3 < %4")
+                                        .arg(column)
+                                        .arg(grid.font().pointSize())
+                                        .arg(grid.columnWidth(column))
+                                        .arg(view.sizeHintForColumn(column))));
+            }
+            QCOMPARE(grid.columnWidth(0), grid.width() - grid.columnWidth(1) - grid.columnWidth(2) - bar - 7);
+            QVERIFY(grid.columnWidth(0) > 0);
+        }
         QCOMPARE(grid.horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
         QCOMPARE(grid.selectionBehavior(), QAbstractItemView::SelectRows);
         // The selection looks the same without focus.
@@ -136,7 +197,8 @@ private slots:
         CfgRig rig({makeEvent(QStringLiteral("a"))});
         rig.open();
         auto* inDialog = rig.w<EvGrid>("EvGrid");
-        QCOMPARE(inDialog->columnWidth(0), inDialog->width() - 100 - bar - 7);
+        QCOMPARE(inDialog->columnWidth(0),
+                 inDialog->width() - inDialog->columnWidth(1) - inDialog->columnWidth(2) - bar - 7);
     }
 
     void tenThousandRows()

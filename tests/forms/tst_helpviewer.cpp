@@ -1,10 +1,14 @@
+#include "DarkPalette.h"
 #include "forms/HelpViewer.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QShortcut>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -21,6 +25,18 @@ QString read(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto ch = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * ch(c.redF()) + 0.7152 * ch(c.greenF()) + 0.0722 * ch(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
 QTextBrowser* browser()
@@ -97,6 +113,45 @@ private slots:
             }
         }
         QCOMPARE(reached, pages);
+    }
+
+    // The pages take their colours from the palette: with a dark one the headings and the text
+    // stand out from the dark page. With ZARVO_SHOTS set to a folder the window is saved there.
+    void darkPalette()
+    {
+        const QPalette saved = QApplication::palette();
+        QApplication::setPalette(darkPaletteForTests());
+        HelpViewer::showContext(17);
+        QWidget* help = HelpViewer::helpWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        const QColor page = browser()->palette().color(QPalette::Base);
+        int headings = 0;
+        for (QTextBlock b = browser()->document()->begin(); b.isValid(); b = b.next()) {
+            const QTextCharFormat f = b.charFormat();
+            const QColor text = f.foreground().style() == Qt::NoBrush
+                                    ? browser()->palette().color(QPalette::Text)
+                                    : f.foreground().color();
+            QVERIFY2(contrast(text, page) >= 3.0, qPrintable(b.text() + QStringLiteral(": ") + text.name()));
+            if (b.blockFormat().headingLevel() > 0) ++headings;
+        }
+        QVERIFY(headings > 0);
+        if (const QString dir = qEnvironmentVariable("ZARVO_SHOTS"); !dir.isEmpty())
+            help->grab().save(dir + QStringLiteral("/help-dark-x%1.png").arg(help->devicePixelRatioF()));
+        QApplication::setPalette(saved);
+    }
+
+    // F1 in the help window is its contents; Escape and Ctrl+W put it away.
+    void keys()
+    {
+        for (const QKeySequence& close : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            HelpViewer::showContext(12);
+            QWidget* help = HelpViewer::helpWindow();
+            QVERIFY(QTest::qWaitForWindowActive(help));
+            QTest::keyClick(browser(), Qt::Key_F1);
+            QCOMPARE(browser()->source(), HelpViewer::contentsUrl());
+            QTest::keySequence(browser(), close);
+            QVERIFY2(!help->isVisible(), qPrintable(close.toString()));
+        }
     }
 
     void oneWindowReused()

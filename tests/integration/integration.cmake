@@ -11,3 +11,8 @@ set_tests_properties(e2e_chimes PROPERTIES LABELS integration TIMEOUT 120 RUN_SE
 add_test(NAME e2e_missed COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/e2e_missed.sh)
 set_tests_properties(e2e_missed PROPERTIES LABELS integration TIMEOUT 180 RUN_SERIAL TRUE
     ENVIRONMENT "ZARVO_BIN=$<TARGET_FILE:zarvo>")
+# A new user's first alarm: made in the wizard, heard (the desktop's alarm sound), seen (the
+# Notifications window and a desktop notification on a mocked service).
+add_test(NAME e2e_desktop_alarm COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/integration/e2e_desktop_alarm.sh)
+set_tests_properties(e2e_desktop_alarm PROPERTIES LABELS integration TIMEOUT 120 RUN_SERIAL TRUE
+    ENVIRONMENT "ZARVO_BIN=$<TARGET_FILE:zarvo>")

@@ -1,5 +1,5 @@
 #include "../core/SchedulerRig.h"
-#include "app/EditorSession.h"
+#include "app/TableBackup.h"
 #include "core/EventStore.h"
 
 #include <QTemporaryDir>
@@ -16,7 +16,7 @@ QDateTime at(int h, int m, int s = 0)
 } // namespace
 
 // The Properties dialog is open while events fire; Cancel must undo the user's edits only.
-class TestEditorSession : public QObject
+class TestTableBackup : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -37,10 +37,11 @@ private Q_SLOTS:
         const EvTable::RowId once = rig.add("Once", Today, QTime(9, 30));
         const EvTable::RowId edited = rig.add("Edited", Today.addDays(3), QTime(7, 0));
         rig.scheduler.SelectNextEvent();
-        if (!backupWritable) QVERIFY(QDir().mkpath(store.path(EventStore::BackupFile))); // a folder in its way
+        if (!backupWritable)
+            QVERIFY(QDir().mkpath(store.path(EventStore::BackupFile))); // a folder in its way
 
-        EditorSession session(rig.table, store, rig.scheduler);
-        QCOMPARE(session.begin(), backupWritable);
+        TableBackup backup(rig.table, store, rig.scheduler);
+        QCOMPARE(backup.begin(), backupWritable);
         // The user edits one row, adds one and deletes none; meanwhile both events fire.
         rig.table.LocateId(edited);
         rig.table.setFieldValue(Field::EvName, "Edited, renamed");
@@ -50,13 +51,13 @@ private Q_SLOTS:
         QCOMPARE(rig.dateOf("Daily"), Today.addDays(1));
         QCOMPARE(rig.indexOf("Once"), -1);
 
-        session.rollBack();
-        QVERIFY(!session.active());
+        backup.rollBack();
+        QVERIFY(!backup.active());
         QCOMPARE(rig.table.RecordCount(), 2);
         QCOMPARE(rig.table.ids(), (QVector<EvTable::RowId>{daily, edited}));
         QCOMPARE(rig.dateOf("Daily"), Today.addDays(1)); // keeps recurring
-        QCOMPARE(rig.indexOf("Once"), -1);              // stays deleted
-        QCOMPARE(rig.indexOf("Edited"), 1);             // the user's edit is undone
+        QCOMPARE(rig.indexOf("Once"), -1);               // stays deleted
+        QCOMPARE(rig.indexOf("Edited"), 1);              // the user's edit is undone
         QVERIFY(!rig.table.find(added));
         QVERIFY(!rig.table.find(once));
 
@@ -73,18 +74,18 @@ private Q_SLOTS:
         EventStore store(dir.path());
         SchedulerRig rig(at(8, 0));
         rig.add("Daily", Today, QTime(9, 0), EvNotification, 1);
-        EditorSession session(rig.table, store, rig.scheduler);
-        session.begin();
+        TableBackup backup(rig.table, store, rig.scheduler);
+        backup.begin();
         rig.table.append(EventRecord());
-        session.commit();
+        backup.commit();
         // Firings after the dialog closed are not the session's any more.
         rig.scheduler.SelectNextEvent();
         rig.runTo(at(9, 1));
-        session.rollBack(); // nothing to roll back
+        backup.rollBack(); // nothing to roll back
         QCOMPARE(rig.table.RecordCount(), 2);
         QCOMPARE(rig.dateOf("Daily"), Today.addDays(1));
     }
 };
 
-QTEST_GUILESS_MAIN(TestEditorSession)
-#include "tst_editorsession.moc"
+QTEST_GUILESS_MAIN(TestTableBackup)
+#include "tst_tablebackup.moc"

@@ -1,8 +1,10 @@
-#include "app/zarForm.h"
+#include "app/Program.h"
 #include "forms/CommonDialogs.h"
 #include "forms/DingClock.h"
 #include "forms/zarCalForm.h"
 #include "forms/zarStickerForm.h"
+#include "platform/QtSoundPlayer.h"
+#include "platform/SystemClock.h"
 
 #include "TestDirs.h"
 
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -42,7 +45,7 @@ QStringList captions(const QList<QAction*>& actions)
 
 } // namespace
 
-class TestZarForm : public QObject
+class TestProgram : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -69,33 +72,36 @@ private Q_SLOTS:
     void exitDuringModalBox();
 
 private:
-    std::unique_ptr<TzarForm> make(const Edit& edit = {}, bool tray = true);
+    std::unique_ptr<Program> make(const Edit& edit = {}, bool tray = true);
     QString settingsFile() const { return m_dirs->configHome() + QStringLiteral("/zarvo/settings.reg"); }
     QString eventsDir() const { return m_dirs->dataHome() + QStringLiteral("/zarvo"); }
 
     std::unique_ptr<TestDirs> m_dirs;
     bool m_tray = true;
+    SystemClock m_clock;
+    QtSoundPlayer m_sound;
 };
 
-void TestZarForm::init()
+void TestProgram::init()
 {
     m_dirs = std::make_unique<TestDirs>();
     m_tray = true;
 }
 
-void TestZarForm::cleanup()
+void TestProgram::cleanup()
 {
     m_dirs.reset();
 }
 
-std::unique_ptr<TzarForm> TestZarForm::make(const Edit& edit, bool tray)
+std::unique_ptr<Program> TestProgram::make(const Edit& edit, bool tray)
 {
     m_tray = tray;
     if (edit) storeSettings(settingsFile(), edit);
-    return std::make_unique<TzarForm>(settingsFile(), eventsDir(), [this] { return m_tray; });
+    return std::make_unique<Program>(ProgramFiles{settingsFile(), eventsDir(), {}},
+                                     ProgramServices{m_clock, m_sound, nullptr, [this] { return m_tray; }});
 }
 
-void TestZarForm::startupCaptions_data()
+void TestProgram::startupCaptions_data()
 {
     QTest::addColumn<bool>("on"); // every toggle setting at once
     QTest::addColumn<QStringList>("tray");
@@ -108,7 +114,7 @@ void TestZarForm::startupCaptions_data()
                             << "Hide &seconds";
 }
 
-void TestZarForm::startupCaptions()
+void TestProgram::startupCaptions()
 {
     QFETCH(bool, on);
     QFETCH(QStringList, tray);
@@ -118,8 +124,8 @@ void TestZarForm::startupCaptions()
     TrayMenu& t = form->trayMenu();
     QCOMPARE((QStringList{t.ClockItem->text(), t.StickItem->text(), t.CalItem->text(), t.DisItem->text()}),
              tray);
-    QCOMPARE(form->clockMenu().SecItem->text(), sec);
-    QCOMPARE(form->isVisible(), on);
+    QCOMPARE(form->zarForm().clockMenu().SecItem->text(), sec);
+    QCOMPARE(form->zarForm().isVisible(), on);
     // One icon, with the tip of the state.
     QVERIFY(t.ZarTrayIcon->isVisible());
     QCOMPARE(t.ZarTrayIcon->toolTip(), on ? QStringLiteral("Zarvo! (disabled)") : QStringLiteral("Zarvo!"));
@@ -128,56 +134,57 @@ void TestZarForm::startupCaptions()
     // The first start (no stored value) shows the seconds.
     if (!on) {
         auto fresh = std::make_unique<TestDirs>();
-        TzarForm first(fresh->configHome() + QStringLiteral("/zarvo/settings.reg"), fresh->dataHome(),
-                       [] { return true; });
-        QCOMPARE(first.clockMenu().SecItem->text(), QStringLiteral("Hide &seconds"));
+        Program first(
+            ProgramFiles{fresh->configHome() + QStringLiteral("/zarvo/settings.reg"), fresh->dataHome(), {}},
+            ProgramServices{m_clock, m_sound, nullptr, [] { return true; }});
+        QCOMPARE(first.zarForm().clockMenu().SecItem->text(), QStringLiteral("Hide &seconds"));
         QCOMPARE(first.trayMenu().ClockItem->text(), QStringLiteral("Show &clock"));
-        QVERIFY(!first.isVisible());
+        QVERIFY(!first.zarForm().isVisible());
     }
 }
 
-void TestZarForm::trayMenuOrderAndDefault()
+void TestProgram::trayMenuOrderAndDefault()
 {
     auto form = make();
     QCOMPARE(captions(form->trayMenu().items()),
              (QStringList{"&Properties...", "&Wizard...", "-", "Show &clock", "Show stick&er",
                           "Show calen&dar", "-", "&Help", "&About...", "-", "&Disable", "E&xit"}));
     QCOMPARE(form->trayMenu().menu()->defaultAction(), form->trayMenu().PropItem);
-    QCOMPARE(captions(form->clockMenu().menu()->actions()),
+    QCOMPARE(captions(form->zarForm().clockMenu().menu()->actions()),
              (QStringList{"&Hide", "&On top", "Hide &seconds", "-", "&Font...", "&Color..."}));
-    QVERIFY(form->clockMenu().OnTopItem->isCheckable());
+    QVERIFY(form->zarForm().clockMenu().OnTopItem->isCheckable());
 }
 
-void TestZarForm::sizeRule()
+void TestProgram::sizeRule()
 {
     auto form = make([](Settings& s) { s.ClockFSize = 14; });
-    QCOMPARE(form->size(), QSize(98, 18));
-    QCOMPARE(form->dingClockWidget()->size(), QSize(98, 18));
-    form->SecItemClick();
-    QCOMPARE(form->size(), QSize(70, 18));
-    QCOMPARE(form->clockMenu().SecItem->text(), QStringLiteral("Show &seconds"));
+    QCOMPARE(form->zarForm().size(), QSize(98, 18));
+    QCOMPARE(form->zarForm().dingClockWidget()->size(), QSize(98, 18));
+    form->zarForm().SecItemClick();
+    QCOMPARE(form->zarForm().size(), QSize(70, 18));
+    QCOMPARE(form->zarForm().clockMenu().SecItem->text(), QStringLiteral("Show &seconds"));
     QVERIFY(!form->settings().SecVisible);
-    QVERIFY(!form->dingClockWidget()->secondsVisible());
-    form->SecItemClick();
-    QCOMPARE(form->size(), QSize(98, 18));
-    QCOMPARE(form->clockMenu().SecItem->text(), QStringLiteral("Hide &seconds"));
+    QVERIFY(!form->zarForm().dingClockWidget()->secondsVisible());
+    form->zarForm().SecItemClick();
+    QCOMPARE(form->zarForm().size(), QSize(98, 18));
+    QCOMPARE(form->zarForm().clockMenu().SecItem->text(), QStringLiteral("Hide &seconds"));
 
     // Hidden seconds at start: 5 per point.
     auto narrow = make([](Settings& s) { s.ClockFSize = 20, s.SecVisible = false; });
-    QCOMPARE(narrow->size(), QSize(100, 24));
+    QCOMPARE(narrow->zarForm().size(), QSize(100, 24));
 }
 
-void TestZarForm::clockMenuToggles()
+void TestProgram::clockMenuToggles()
 {
     auto form = make([](Settings& s) { s.ClockVisible = true; });
-    QVERIFY(form->isVisible());
-    form->clockMenu().HideItem->trigger();
-    QVERIFY(!form->isVisible());
+    QVERIFY(form->zarForm().isVisible());
+    form->zarForm().clockMenu().HideItem->trigger();
+    QVERIFY(!form->zarForm().isVisible());
     QVERIFY(!form->settings().ClockVisible);
     QCOMPARE(form->trayMenu().ClockItem->text(), QStringLiteral("Show &clock"));
 }
 
-void TestZarForm::trayToggles()
+void TestProgram::trayToggles()
 {
     auto form = make([](Settings& s) { s.ClockLeft = 120, s.ClockTop = 80; });
     TStickerForm sticker(form->settings(), form->settingsStore());
@@ -187,12 +194,12 @@ void TestZarForm::trayToggles()
     TrayMenu& t = form->trayMenu();
 
     t.ClockItem->trigger();
-    QVERIFY(form->isVisible());
-    QCOMPARE(form->pos(), QPoint(120, 80));
+    QVERIFY(form->zarForm().isVisible());
+    QCOMPARE(form->zarForm().pos(), QPoint(120, 80));
     QVERIFY(form->settings().ClockVisible);
     QCOMPARE(t.ClockItem->text(), QStringLiteral("Hide &clock"));
     t.ClockItem->trigger();
-    QVERIFY(!form->isVisible());
+    QVERIFY(!form->zarForm().isVisible());
     QCOMPARE(t.ClockItem->text(), QStringLiteral("Show &clock"));
 
     t.StickItem->trigger();
@@ -216,7 +223,7 @@ void TestZarForm::trayToggles()
     QCOMPARE(t.CalItem->text(), QStringLiteral("Show calen&dar"));
 }
 
-void TestZarForm::disableEnable()
+void TestProgram::disableEnable()
 {
     auto form = make([](Settings& s) { s.Disable = true; });
     // A daily event later today: selected on Enable, not while disabled.
@@ -248,52 +255,52 @@ void TestZarForm::disableEnable()
     QCOMPARE(form->alarmClock().moment(), tea);
 }
 
-void TestZarForm::cancelledDialogsChangeNothing()
+void TestProgram::cancelledDialogsChangeNothing()
 {
     auto form = make([](Settings& s) { s.ClockFSize = 14, s.ClockColor = 0x00ff00, s.ClockFB = true; });
     const Settings before = form->settings();
-    const QFont font = form->dingClockWidget()->font();
-    const QColor window = form->palette().color(QPalette::Window);
+    const QFont font = form->zarForm().dingClockWidget()->font();
+    const QColor window = form->zarForm().palette().color(QPalette::Window);
     CommonDialogs::setNextFont(std::nullopt);
-    form->clockMenu().FontItem->trigger();
+    form->zarForm().clockMenu().FontItem->trigger();
     CommonDialogs::setNextColor(std::nullopt);
-    form->clockMenu().ColorItem->trigger();
+    form->zarForm().clockMenu().ColorItem->trigger();
     QCOMPARE(form->settings(), before);
-    QCOMPARE(form->dingClockWidget()->font(), font);
-    QCOMPARE(form->palette().color(QPalette::Window), window);
-    QCOMPARE(form->size(), QSize(98, 18));
+    QCOMPARE(form->zarForm().dingClockWidget()->font(), font);
+    QCOMPARE(form->zarForm().palette().color(QPalette::Window), window);
+    QCOMPARE(form->zarForm().size(), QSize(98, 18));
 }
 
-void TestZarForm::chosenFontAndColor()
+void TestProgram::chosenFontAndColor()
 {
     auto form = make([](Settings& s) { s.SecVisible = false; });
     QFont f(QStringLiteral("DejaVu Serif"), 20);
     f.setBold(true);
     f.setItalic(true);
     CommonDialogs::setNextFont(FontChoice{f, QColor(0, 0, 255)});
-    form->FontItemClick();
+    form->zarForm().FontItemClick();
     const Settings& s = form->settings();
-    QCOMPARE(form->size(), QSize(100, 24));
+    QCOMPARE(form->zarForm().size(), QSize(100, 24));
     QVERIFY(s.ClockFB && s.ClockFI && !s.ClockFU && !s.ClockFS);
     QCOMPARE(s.ClockFSize, 20);
     QCOMPARE(s.ClockFColor, 0xff0000); // blue, stored as red + 256 green + 65536 blue
-    QCOMPARE(form->dingClockWidget()->textColor(), QColor(0, 0, 255));
+    QCOMPARE(form->zarForm().dingClockWidget()->textColor(), QColor(0, 0, 255));
 
     CommonDialogs::setNextColor(QColor(255, 128, 0));
-    form->ColorItemClick();
+    form->zarForm().ColorItemClick();
     QCOMPARE(s.ClockColor, 255 + 128 * 256);
-    QCOMPARE(form->palette().color(QPalette::Window), QColor(255, 128, 0));
+    QCOMPARE(form->zarForm().palette().color(QPalette::Window), QColor(255, 128, 0));
 
     // The name is taken from the live font when saved; a restart brings the look back.
     form.reset();
     auto again = make();
-    QCOMPARE(again->dingClockWidget()->font().family(), QStringLiteral("DejaVu Serif"));
-    QVERIFY(again->dingClockWidget()->font().bold());
-    QVERIFY(again->dingClockWidget()->font().italic());
+    QCOMPARE(again->zarForm().dingClockWidget()->font().family(), QStringLiteral("DejaVu Serif"));
+    QVERIFY(again->zarForm().dingClockWidget()->font().bold());
+    QVERIFY(again->zarForm().dingClockWidget()->font().italic());
     QCOMPARE(again->settings().ClockColor, 255 + 128 * 256);
 }
 
-void TestZarForm::drag_data()
+void TestProgram::drag_data()
 {
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<QPoint>("step");
@@ -302,100 +309,100 @@ void TestZarForm::drag_data()
     QTest::newRow("right button does nothing") << Qt::RightButton << QPoint(23, 17);
 }
 
-void TestZarForm::drag()
+void TestProgram::drag()
 {
     QFETCH(Qt::MouseButton, button);
     QFETCH(QPoint, step);
     auto form = make([](Settings& s) { s.ClockLeft = 300, s.ClockTop = 300; });
-    const QPoint start = form->pos();
+    const QPoint start = form->zarForm().pos();
     const QPoint grab(7, 5);
     QPoint pointer = start + grab; // in screen coordinates
     QMouseEvent press(QEvent::MouseButtonPress, grab, pointer, button, button, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &press);
+    QApplication::sendEvent(&form->zarForm(), &press);
     const int steps = 12;
     for (int i = 0; i < steps; ++i) {
         pointer += step;
         // Where the pointer is in the window, as it stands before this move.
-        const QPoint local = pointer - form->pos();
+        const QPoint local = pointer - form->zarForm().pos();
         QMouseEvent move(QEvent::MouseMove, local, pointer, Qt::NoButton, button, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &move);
+        QApplication::sendEvent(&form->zarForm(), &move);
     }
     const QPoint expected = button == Qt::LeftButton ? start + step * steps : start;
-    QCOMPARE(form->pos(), expected);
+    QCOMPARE(form->zarForm().pos(), expected);
     QCOMPARE(form->settings().ClockLeft, 300); // taken from the window only when saved
     form->SaveWindowSettings();
     QCOMPARE(form->settings().ClockLeft, expected.x());
     QCOMPARE(form->settings().ClockTop, expected.y());
 }
 
-void TestZarForm::onTop()
+void TestProgram::onTop()
 {
     auto form = make([](Settings& s) { s.ClockOnTop = true, s.ClockVisible = true; });
-    QVERIFY(form->onTop());
-    form->ClockPopupMenuPopup();
-    QVERIFY(form->clockMenu().OnTopItem->isChecked());
-    form->clockMenu().OnTopItem->trigger();
-    QVERIFY(!form->onTop());
+    QVERIFY(form->zarForm().onTop());
+    form->zarForm().ClockPopupMenuPopup();
+    QVERIFY(form->zarForm().clockMenu().OnTopItem->isChecked());
+    form->zarForm().clockMenu().OnTopItem->trigger();
+    QVERIFY(!form->zarForm().onTop());
     QVERIFY(!form->settings().ClockOnTop);
-    QVERIFY(form->isVisible());
-    form->ClockPopupMenuPopup();
-    QVERIFY(!form->clockMenu().OnTopItem->isChecked());
-    form->clockMenu().OnTopItem->trigger();
-    QVERIFY(form->onTop());
+    QVERIFY(form->zarForm().isVisible());
+    form->zarForm().ClockPopupMenuPopup();
+    QVERIFY(!form->zarForm().clockMenu().OnTopItem->isChecked());
+    form->zarForm().clockMenu().OnTopItem->trigger();
+    QVERIFY(form->zarForm().onTop());
     QVERIFY(form->settings().ClockOnTop);
 }
 
-void TestZarForm::storedNotOnTopStays()
+void TestProgram::storedNotOnTopStays()
 {
     // Never shown: saving must not turn "on top" on.
     auto form = make([](Settings& s) { s.ClockOnTop = false, s.ClockVisible = false; });
-    QVERIFY(!form->onTop());
+    QVERIFY(!form->zarForm().onTop());
     form.reset();
     auto again = make();
     QVERIFY(!again->settings().ClockOnTop);
     // Shown from the tray while "on top" is off: it stays off.
     again->ClockItemClick();
-    QVERIFY(again->isVisible());
-    QVERIFY(!again->onTop());
+    QVERIFY(again->zarForm().isVisible());
+    QVERIFY(!again->zarForm().onTop());
 }
 
-void TestZarForm::offScreenPositionComesBack()
+void TestProgram::offScreenPositionComesBack()
 {
     auto form = make([](Settings& s) { s.ClockLeft = -30000, s.ClockTop = 40000, s.ClockVisible = true; });
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY2(screen.intersects(form->frameGeometry()),
-             qPrintable(QStringLiteral("at %1,%2").arg(form->x()).arg(form->y())));
+    QVERIFY2(screen.intersects(form->zarForm().frameGeometry()),
+             qPrintable(QStringLiteral("at %1,%2").arg(form->zarForm().x()).arg(form->zarForm().y())));
 }
 
-void TestZarForm::noTrayFallback()
+void TestProgram::noTrayFallback()
 {
     auto form = make([](Settings& s) { s.ClockVisible = false; }, false);
     // Without a tray the clock is the way in: shown, with the tray's items after its own.
-    QVERIFY(form->isVisible());
-    QCOMPARE(captions(form->clockMenu().menu()->actions()),
+    QVERIFY(form->zarForm().isVisible());
+    QCOMPARE(captions(form->zarForm().clockMenu().menu()->actions()),
              (QStringList{"&Hide", "&On top", "Hide &seconds", "-", "&Font...", "&Color...", "-",
                           "&Properties...", "&Wizard...", "-", "Hide &clock", "Show stick&er",
                           "Show calen&dar", "-", "&Help", "&About...", "-", "&Disable", "E&xit"}));
     // Hiding would leave nothing to bring it back.
-    QVERIFY(!form->clockMenu().HideItem->isEnabled());
+    QVERIFY(!form->zarForm().clockMenu().HideItem->isEnabled());
     QVERIFY(!form->trayMenu().ClockItem->isEnabled());
     QVERIFY(!form->trayMenu().ZarTrayIcon->isVisible());
 
     form->trayMenu().checkTray(); // still none
-    QVERIFY(form->clockMenu().hasBorrowedItems());
+    QVERIFY(form->zarForm().clockMenu().hasBorrowedItems());
 
     m_tray = true; // a panel with a tray comes up
     form->trayMenu().checkTray();
     QVERIFY(form->trayMenu().ZarTrayIcon->isVisible());
-    QCOMPARE(captions(form->clockMenu().menu()->actions()),
+    QCOMPARE(captions(form->zarForm().clockMenu().menu()->actions()),
              (QStringList{"&Hide", "&On top", "Hide &seconds", "-", "&Font...", "&Color..."}));
-    QVERIFY(form->clockMenu().HideItem->isEnabled());
+    QVERIFY(form->zarForm().clockMenu().HideItem->isEnabled());
     QVERIFY(form->trayMenu().ClockItem->isEnabled());
-    form->clockMenu().HideItem->trigger();
+    form->zarForm().clockMenu().HideItem->trigger();
     QCOMPARE(form->trayMenu().ClockItem->text(), QStringLiteral("Show &clock"));
 }
 
-void TestZarForm::editorsProtocol()
+void TestProgram::editorsProtocol()
 {
     auto form = make();
     EvTable& table = form->events();
@@ -405,79 +412,87 @@ void TestZarForm::editorsProtocol()
     const QString backup = eventsDir() + QStringLiteral("/rb.dat");
     TrayMenu& t = form->trayMenu();
 
-    // While an editor is open the items are greyed and a double-click does nothing.
+    // While an editor is open the items are greyed and the icon's main action does nothing.
     t.PropItem->setEnabled(false);
     Q_EMIT t.iconActivated();
     QVERIFY(!QFile::exists(backup));
+    QVERIFY(!form->PropertiesOpen());
     t.PropItem->setEnabled(true);
 
-    // The dialog is answered as soon as it is up: first with Cancel after an edit under it.
-    auto answer = [](bool ok, const std::function<void()>& meanwhile = {}) {
-        QTimer::singleShot(0, [ok, meanwhile] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            if (meanwhile) meanwhile();
-            ok ? dialog->accept() : dialog->reject();
-        });
-    };
-    bool greyed = false;
-    answer(false, [&] {
-        greyed = !t.PropItem->isEnabled() && !t.WizItem->isEnabled() && form->PropertiesOpen();
-        table.Append();
-        table.setFieldValue(Field::EvName, QStringLiteral("Thrown away"));
-        table.Post();
-    });
+    // Opened, nothing waits for the dialog: the call returns with it on screen.
     Q_EMIT t.iconActivated();
-    QVERIFY(greyed);
+    TcfgForm* dialog = form->editors().propertiesDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    QVERIFY(!t.PropItem->isEnabled() && !t.WizItem->isEnabled());
     QVERIFY(QFile::exists(backup));
+    // The rest of the program stays usable: the tray's own items work meanwhile.
+    t.ClockItem->trigger();
+    QVERIFY(form->zarForm().isVisible());
+    // Cancel after an edit under it: the edit goes.
+    table.Append();
+    table.setFieldValue(Field::EvName, QStringLiteral("Thrown away"));
+    table.Post();
+    dialog->reject();
+    QVERIFY(!form->PropertiesOpen());
     QCOMPARE(table.RecordCount(), 1);
     QVERIFY(t.PropItem->isEnabled() && t.WizItem->isEnabled());
-    QVERIFY(!form->PropertiesOpen());
 
     // OK: the table and the settings are saved at once.
-    answer(true);
     t.PropItem->trigger();
+    form->editors().propertiesDialog()->accept();
     QVERIFY(QFile::exists(eventsDir() + QStringLiteral("/zarvo.dat")));
     QCOMPARE(table.RecordCount(), 1);
     QCOMPARE(form->settings().EvNum, 1); // the row count, as saved
 
     // The wizard cancelled: backed up, nothing appended.
     QFile::remove(backup);
-    answer(false);
     t.WizItem->trigger();
+    QVERIFY(form->editors().wizard() && form->editors().wizard()->isVisible());
+    QVERIFY(!t.PropItem->isEnabled());
     QVERIFY(QFile::exists(backup));
+    form->editors().wizard()->reject();
     QCOMPARE(table.RecordCount(), 1);
     QVERIFY(t.PropItem->isEnabled() && t.WizItem->isEnabled());
+
+    // "E&xit" while the dialog is open ends it by the Cancel path.
+    t.PropItem->trigger();
+    table.Append();
+    table.setFieldValue(Field::EvName, QStringLiteral("Not kept either"));
+    table.Post();
+    QSignalSpy closed(&form->editors(), &EditorSession::openChanged);
+    t.ShutItem->trigger();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!form->PropertiesOpen());
+    QCOMPARE(table.RecordCount(), 1);
 }
 
-void TestZarForm::aboutDisablesItsItem()
+void TestProgram::aboutDisablesItsItem()
 {
     auto form = make();
     QAction* about = form->trayMenu().AboutItem;
-    bool greyedWhileOpen = false;
-    QTimer::singleShot(0, this, [&] {
-        greyedWhileOpen = !about->isEnabled();
-        if (QWidget* box = QApplication::activeModalWidget()) box->close();
-    });
     about->trigger();
-    QVERIFY(greyedWhileOpen);
+    QPointer<TAboutForm> box = form->aboutBox();
+    QVERIFY(box && box->isVisible() && !box->isModal());
+    QVERIFY(!about->isEnabled());
+    about->trigger(); // greyed: no second box (and a trigger of a greyed item does nothing anyway)
+    QCOMPARE(form->aboutBox(), box.data());
+    box->close();
+    QTRY_VERIFY(!box);
     QVERIFY(about->isEnabled());
 }
 
-void TestZarForm::exitDuringModalBox()
+void TestProgram::exitDuringModalBox()
 {
     auto form = make([](Settings& s) { s.ClockVisible = true; });
-    // The tray menu stays usable while a box is modal, "E&xit" included: it ends the box too.
-    QTimer::singleShot(0, this, [&] { form->trayMenu().ShutItem->trigger(); });
-    QTimer::singleShot(3000, this, [] {
-        if (QWidget* box = QApplication::activeModalWidget()) box->close(); // only if Exit failed
-    });
-    QElapsedTimer clock;
-    clock.start();
+    // The tray menu stays usable while the box is open, "E&xit" included: it ends the box too.
     form->trayMenu().AboutItem->trigger();
-    QVERIFY(clock.elapsed() < 2500);
-    QVERIFY(!form->isVisible());
+    QPointer<TAboutForm> box = form->aboutBox();
+    QVERIFY(box);
+    form->trayMenu().ShutItem->trigger();
+    QVERIFY(!box);
+    QVERIFY(!form->zarForm().isVisible());
 }
 
-QTEST_MAIN(TestZarForm)
-#include "tst_zarform.moc"
+QTEST_MAIN(TestProgram)
+#include "tst_program.moc"
