@@ -18,6 +18,8 @@ packages=(
     dbus dbus-daemon libglib2.0-bin python3-dbusmock
     # tests: real servers on 127.0.0.1 (POP3, SMTP, the time protocol) and their clients
     dovecot-core dovecot-pop3d python3-aiosmtpd xinetd rdate curl
+    # tests: the test CA and server certificates for mail over TLS; the system's trusted ones
+    openssl ca-certificates
     # the spoken-time recordings are made from a speech synthesizer (tools/make_recordings.sh),
     # the icons from their SVG artwork (tools/make_icons.sh)
     espeak-ng librsvg2-bin

@@ -2,6 +2,7 @@
 
 #include "EditorWidgets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -67,6 +68,8 @@ CfgConnectPage::CfgConnectPage(QWidget* parent) : QWidget(parent)
     addRow(in, 1, QStringLiteral("Pass&word"), m_password, this);
     addRow(in, 2, QStringLiteral("&Host"), m_host, this);
     addRow(in, 3, QStringLiteral("&Port"), m_port, this);
+    secure(m_mailSecurity, named(new QComboBox(this), "cfgMailSecurityComboBox"), m_port, kPop3Ports);
+    addRow(in, 4, QStringLiteral("Se&curity"), m_mailSecurity.box, this);
 
     QGridLayout* out = addGroup(page, this, QStringLiteral("Outcoming mail"), QStyle::SP_ArrowUp);
     m_returnAddress = named(new QLineEdit(this), "cfgRetAddressEdit");
@@ -75,6 +78,11 @@ CfgConnectPage::CfgConnectPage(QWidget* parent) : QWidget(parent)
     addRow(out, 0, QStringLiteral("R&eturn address"), m_returnAddress, this);
     addRow(out, 1, QStringLiteral("H&ost"), m_smtpHost, this);
     addRow(out, 2, QStringLiteral("Po&rt"), m_smtpPort, this);
+    secure(m_smtpSecurity, named(new QComboBox(this), "cfgSMTPSecurityComboBox"), m_smtpPort, kSmtpPorts);
+    addRow(out, 3, QStringLiteral("Securit&y"), m_smtpSecurity.box, this);
+    m_smtpAuth =
+        named(new QCheckBox(QStringLiteral("Server requires &authentication"), this), "cfgSMTPAuthCheckBox");
+    out->addWidget(m_smtpAuth, 4, 1);
 
     QGridLayout* wait =
         addGroup(page, this, QStringLiteral("Mail servers timeout"), QStyle::SP_BrowserReload);
@@ -94,6 +102,36 @@ CfgConnectPage::CfgConnectPage(QWidget* parent) : QWidget(parent)
     page->addStretch(1);
 }
 
+void CfgConnectPage::secure(Security& s, QComboBox* box, ClampSpinBox* port, const int* ports)
+{
+    s.box = box;
+    s.port = port;
+    s.ports = ports;
+    box->addItems({QStringLiteral("None"), QStringLiteral("STARTTLS"), QStringLiteral("TLS")});
+    connect(box, &QComboBox::activated, this, [&s](int chosen) { proposePort(s, chosen); });
+}
+
+void CfgConnectPage::proposePort(Security& s, int chosen)
+{
+    s.port->commitTyped();
+    if (s.shown >= 0 && s.shown <= 2 && s.port->value() == s.ports[s.shown])
+        s.port->setValue(s.ports[chosen]);
+    s.shown = chosen;
+}
+
+void CfgConnectPage::fillSecurity(Security& s, int stored)
+{
+    s.stored = stored;
+    s.shown = stored;
+    s.box->setCurrentIndex(stored >= 0 && stored <= 2 ? stored : -1);
+}
+
+int CfgConnectPage::securityOf(const Security& s)
+{
+    // A value this program does not know stays as it was until a choice is made.
+    return s.box->currentIndex() >= 0 ? s.box->currentIndex() : s.stored;
+}
+
 void CfgConnectPage::fill(const Settings& s)
 {
     // The list offers hosts; the text is always the server in use, whatever it is.
@@ -110,6 +148,9 @@ void CfgConnectPage::fill(const Settings& s)
     m_smtpHost->setText(s.SMTPServer);
     m_smtpPort->setValue(s.SMTPPort);
     m_returnAddress->setText(s.ReturnAddress);
+    fillSecurity(m_mailSecurity, s.MailSecurity);
+    fillSecurity(m_smtpSecurity, s.SMTPSecurity);
+    m_smtpAuth->setChecked(s.SMTPAuth);
 }
 
 void CfgConnectPage::applyTo(Settings& s) const
@@ -127,6 +168,9 @@ void CfgConnectPage::applyTo(Settings& s) const
     s.SMTPPort = m_smtpPort->value();
     s.ReturnAddress = m_returnAddress->text();
     s.Timeout = m_timeout->value();
+    s.MailSecurity = securityOf(m_mailSecurity);
+    s.SMTPSecurity = securityOf(m_smtpSecurity);
+    s.SMTPAuth = m_smtpAuth->isChecked();
 }
 
 } // namespace zarvo

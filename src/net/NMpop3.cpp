@@ -63,6 +63,13 @@ void TNMPOP3::Connect()
         connectWithDialogue([&] {
             const QString greeting = ReadLn();
             if (!accepted(greeting)) throw NetException(greeting);
+            if (Security == TlsMode::StartTls) {
+                // Asked for, never skipped: a server that refuses gets no user name or password.
+                const QString reply = Transaction(QStringLiteral("STLS"));
+                if (!accepted(reply))
+                    tlsFailure(QStringLiteral("the server refused STLS: ") + singleLine(reply));
+                StartTls();
+            }
             logIn();
             loggedIn = true;
             const QString stat = Transaction(QStringLiteral("STAT"));

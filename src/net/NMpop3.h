@@ -5,7 +5,8 @@
 namespace zarvo {
 
 // Asks a POP3 mailbox for its message count: greeting, USER, PASS, STAT, and QUIT on Disconnect.
-// Messages are never listed, retrieved or deleted.
+// Messages are never listed, retrieved or deleted. With StartTls security, STLS comes between
+// the greeting and USER (RFC 2595); with Implicit, the whole dialogue is encrypted.
 class TNMPOP3 : public TPowersock
 {
     Q_OBJECT

@@ -1,6 +1,10 @@
 #include "NMsmtp.h"
 
+#include "MailMime.h"
 #include "NetErrors.h"
+#include "core/Clock.h"
+
+#include <QRegularExpression>
 
 namespace zarvo {
 
@@ -31,13 +35,96 @@ void TNMSMTP::TimeOutHook()
         closeAndEmpty();
 }
 
-QString TNMSMTP::skipContinuation(QString line)
+QString TNMSMTP::skipContinuation(QString line, QStringList* lines)
 {
     // One bound for the whole reply, however many lines it has.
     const QDeadlineTimer until = ioBound();
-    while (line.startsWith(QLatin1Char(' ')) || (line.size() >= 4 && line[3] == QLatin1Char('-')))
+    if (lines) *lines << line;
+    while (line.startsWith(QLatin1Char(' ')) || (line.size() >= 4 && line[3] == QLatin1Char('-'))) {
         line = readLine(until);
+        if (lines) *lines << line;
+    }
     return line;
+}
+
+SmtpExtensions SmtpExtensions::parse(const QStringList& lines)
+{
+    SmtpExtensions e;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString text = lines[i].mid(4).trimmed().toUpper();
+        const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.isEmpty()) continue;
+        if (words[0] == QLatin1String("STARTTLS")) e.startTls = true;
+        if (words[0] == QLatin1String("8BITMIME")) e.eightBitMime = true;
+        // Older servers write "AUTH=PLAIN LOGIN".
+        QStringList mechanisms;
+        if (words[0] == QLatin1String("AUTH")) mechanisms = words.mid(1);
+        if (words[0].startsWith(QLatin1String("AUTH=")))
+            mechanisms = QStringList{words[0].mid(5)} + words.mid(1);
+        if (mechanisms.contains(QLatin1String("PLAIN"))) e.authPlain = true;
+        if (mechanisms.contains(QLatin1String("LOGIN"))) e.authLogin = true;
+    }
+    return e;
+}
+
+QStringList TNMSMTP::greet(const QString& verb)
+{
+    for (int refusals = 0;;) {
+        Transaction(verb + singleLine(UserID));
+        const int code = ReplyNumber();
+        QStringList lines;
+        skipContinuation(TransactionReply(), &lines);
+        if (!refused(code, 300)) return lines;
+        if (refusals == 0 && OnAuthenticationFailed) {
+            ++refusals;
+            bool handled = false;
+            OnAuthenticationFailed(handled);
+            if (handled) continue;
+        }
+        throw NetException(kAuthFailed);
+    }
+}
+
+void TNMSMTP::secureAndLogIn()
+{
+    m_extensions = SmtpExtensions::parse(greet(QStringLiteral("EHLO ")));
+    if (Security == TlsMode::StartTls) {
+        // Asked for, never skipped: without it nothing of the mail, and no password, is sent.
+        if (!m_extensions.startTls) tlsFailure(QStringLiteral("the server does not offer STARTTLS"));
+        Transaction(QStringLiteral("STARTTLS"));
+        const int code = ReplyNumber();
+        skipContinuation(TransactionReply());
+        if (code != 220)
+            tlsFailure(QStringLiteral("the server refused STARTTLS: ") + singleLine(TransactionReply()));
+        StartTls();
+        // What the server offered in plain text may have been changed on the way.
+        m_extensions = SmtpExtensions::parse(greet(QStringLiteral("EHLO ")));
+    }
+    if (Authenticate) logIn();
+}
+
+void TNMSMTP::logIn()
+{
+    // The values go in base64, so nothing in them can end a command line; a NUL would move the
+    // boundary between the name and the password.
+    const QByteArray user = singleLine(UserID).toUtf8();
+    const QByteArray password = singleLine(Password).toUtf8();
+    auto step = [this](const QString& line, int wanted) {
+        Transaction(line);
+        const int code = ReplyNumber();
+        skipContinuation(TransactionReply());
+        if (code != wanted) throw NetException(kAuthFailed);
+    };
+    if (m_extensions.authPlain) {
+        step(QStringLiteral("AUTH PLAIN ") + QString::fromLatin1(('\0' + user + '\0' + password).toBase64()),
+             235);
+    } else if (m_extensions.authLogin) {
+        step(QStringLiteral("AUTH LOGIN"), 334);
+        step(QString::fromLatin1(user.toBase64()), 334);
+        step(QString::fromLatin1(password.toBase64()), 235);
+    } else {
+        throw NetException(kAuthFailed);
+    }
 }
 
 void TNMSMTP::refuseAtOrAbove(int limit)
@@ -60,19 +147,11 @@ void TNMSMTP::Connect()
             const int code = replyNumberOf(greeting);
             skipContinuation(greeting);
             if (refused(code, 400)) throw NetException(greeting);
-            for (int refusals = 0;;) {
-                Transaction(QStringLiteral("HELO ") + singleLine(UserID));
-                const int helo = ReplyNumber();
-                skipContinuation(TransactionReply());
-                if (!refused(helo, 300)) break;
-                if (refusals == 0 && OnAuthenticationFailed) {
-                    ++refusals;
-                    bool handled = false;
-                    OnAuthenticationFailed(handled);
-                    if (handled) continue;
-                }
-                throw NetException(kAuthFailed);
-            }
+            m_extensions = {};
+            if (Security == TlsMode::None && !Authenticate)
+                greet(QStringLiteral("HELO "));
+            else
+                secureAndLogIn();
             heloDone = true;
         });
     } catch (...) {
@@ -108,23 +187,45 @@ QString TNMSMTP::extractAddress(const QString& text)
     return entry.section(QLatin1Char(':'), 1, 1);
 }
 
-QByteArray TNMSMTP::bodyStream(const QStringList& body)
+QByteArray TNMSMTP::bodyStream(const QStringList& body, BodyEncoding encoding)
 {
     // Every line, also those inside one entry, ends in CR LF and is dot-stuffed, so no text can
     // end the message before its final "." or leave a bare line end the server may refuse.
     QByteArray out;
+    auto put = [&out](const QByteArray& line) {
+        if (line.startsWith('.')) out += '.';
+        out += line;
+        out += "\r\n";
+    };
     for (const QString& entry : body) {
         QString text = entry;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
             .replace(QLatin1Char('\r'), QLatin1Char('\n'));
         for (const QString& rawLine : text.split(QLatin1Char('\n'))) {
-            const QString line = singleLine(rawLine);
-            if (line.startsWith(QLatin1Char('.'))) out += '.';
-            out += line.toUtf8();
-            out += "\r\n";
+            const QByteArray line = singleLine(rawLine).toUtf8();
+            if (encoding != BodyEncoding::QuotedPrintable) {
+                put(line);
+                continue;
+            }
+            for (const QByteArray& piece : mime::quotedPrintable(line))
+                put(piece);
         }
     }
     return out;
+}
+
+BodyEncoding TNMSMTP::bodyEncodingFor(const QStringList& body, bool eightBitMime)
+{
+    bool ascii = true;
+    bool shortLines = true;
+    for (const QString& entry : body) {
+        if (!mime::isAscii(entry)) ascii = false;
+        for (const QString& line : entry.split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))))
+            if (line.toUtf8().size() > 998) shortLines = false;
+    }
+    if (ascii) return BodyEncoding::Ascii;
+    // 8-bit text is still bound to lines of 998 bytes.
+    return eightBitMime && shortLines ? BodyEncoding::EightBit : BodyEncoding::QuotedPrintable;
 }
 
 void TNMSMTP::buildHeader()
@@ -135,22 +236,36 @@ void TNMSMTP::buildHeader()
     auto joined = [&](const QStringList& list) {
         QStringList clean;
         for (const QString& e : list)
-            clean << singleLine(e, space);
+            clean << mime::headerAddress(singleLine(e, space));
         return clean.join(QLatin1Char(','));
     };
     FinalHeader.clear();
-    FinalHeader << QStringLiteral("From: ") + singleLine(PostMessage.FromName, space) + QLatin1Char('<') +
-                       singleLine(PostMessage.FromAddress) + QLatin1Char('>');
+    FinalHeader << QStringLiteral("From: ") + mime::encodedWords(singleLine(PostMessage.FromName, space)) +
+                       QLatin1Char('<') + singleLine(PostMessage.FromAddress) + QLatin1Char('>');
     if (!PostMessage.ToAddress.isEmpty())
         FinalHeader << QStringLiteral("To: ") + joined(PostMessage.ToAddress);
     if (!PostMessage.ToCarbonCopy.isEmpty())
         FinalHeader << QStringLiteral("CC: ") + joined(PostMessage.ToCarbonCopy);
-    FinalHeader.setValue(QStringLiteral("Subject"), singleLine(PostMessage.Subject, space));
+    FinalHeader.setValue(QStringLiteral("Subject"),
+                         mime::encodedWords(singleLine(PostMessage.Subject, space)));
     FinalHeader.setValue(QStringLiteral("X-Mailer"), singleLine(PostMessage.LocalProgram, space));
     FinalHeader.setValue(QStringLiteral("Reply-To"), singleLine(PostMessage.ReplyTo, space));
     FinalHeader.setValue(QStringLiteral("Date"), singleLine(PostMessage.Date, space));
     FinalHeader << QStringLiteral("Mime-Version: 1.0");
-    FinalHeader << QStringLiteral("Content-Type: text/plain;                        charset=us-ascii");
+    m_encoding = bodyEncodingFor(PostMessage.Body, m_extensions.eightBitMime);
+    if (m_encoding == BodyEncoding::Ascii) {
+        FinalHeader << QStringLiteral("Content-Type: text/plain;                        charset=us-ascii");
+    } else {
+        FinalHeader << QStringLiteral("Content-Type: text/plain; charset=utf-8");
+        FinalHeader << (m_encoding == BodyEncoding::EightBit
+                            ? QStringLiteral("Content-Transfer-Encoding: 8bit")
+                            : QStringLiteral("Content-Transfer-Encoding: quoted-printable"));
+    }
+    // Every message says when it was written and carries a name of its own (RFC 5322).
+    if (PostMessage.Date.isEmpty())
+        FinalHeader << QStringLiteral("Date: ") +
+                           mime::dateValue(Clock ? Clock->now() : QDateTime::currentDateTime());
+    FinalHeader << QStringLiteral("Message-ID: ") + mime::messageId(PostMessage.FromAddress);
 }
 
 void TNMSMTP::SendMail()
@@ -160,7 +275,7 @@ void TNMSMTP::SendMail()
     bool delivered = false;
     try {
         buildHeader();
-        const QByteArray body = bodyStream(PostMessage.Body);
+        const QByteArray body = bodyStream(PostMessage.Body, m_encoding);
 
         for (bool asked = false; !m_connected;) {
             if (asked || !OnConnectionRequired) throw NetException(QStringLiteral("Not Connected"));
@@ -185,7 +300,9 @@ void TNMSMTP::SendMail()
         if (OnSendStart) OnSendStart(this);
         Transaction(QStringLiteral("RSET"));
         refuseAtOrAbove(400);
-        Transaction(QStringLiteral("MAIL FROM:<") + singleLine(PostMessage.FromAddress) + QLatin1Char('>'));
+        // 8-bit text is announced where the server offered to take it (RFC 6152).
+        Transaction(QStringLiteral("MAIL FROM:<") + singleLine(PostMessage.FromAddress) + QLatin1Char('>') +
+                    (m_encoding == BodyEncoding::EightBit ? QStringLiteral(" BODY=8BITMIME") : QString()));
         refuseAtOrAbove(400);
         for (const QStringList* list :
              {&PostMessage.ToAddress, &PostMessage.ToCarbonCopy, &PostMessage.ToBlindCarbonCopy}) {

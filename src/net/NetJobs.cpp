@@ -9,14 +9,25 @@ namespace zarvo {
 
 MailboxJob MailboxJob::from(const Settings& s)
 {
-    return {s.User, s.Pas, s.Server, s.Port, minutesToMs(s.Timeout)};
+    return {s.User, s.Pas, s.Server, s.Port, minutesToMs(s.Timeout), s.MailSecurity};
 }
 
-MailJob MailJob::from(const Settings& s, const NextEventCache& e)
+MailJob MailJob::from(const Settings& s, const NextEventCache& e, const QDateTime& now)
 {
-    // The mail sender has no time-out of its own: the mailbox's serves.
-    return {s.User,          s.SMTPServer,      s.SMTPPort,        minutesToMs(s.Timeout),
-            s.ReturnAddress, e.NextMailAddress, e.NextMailSubject, e.NextMailBody};
+    // The mail sender has no time-out of its own: the mailbox's serves. It logs in with the
+    // mailbox account.
+    return {s.User,
+            s.SMTPServer,
+            s.SMTPPort,
+            minutesToMs(s.Timeout),
+            s.ReturnAddress,
+            e.NextMailAddress,
+            e.NextMailSubject,
+            e.NextMailBody,
+            s.SMTPSecurity,
+            s.SMTPAuth,
+            s.Pas,
+            now};
 }
 
 TimeJob TimeJob::from(const Settings& s, const QDateTime& now)
@@ -39,6 +50,7 @@ MailboxCheck::MailboxCheck(const MailboxJob& job, const std::atomic<bool>* stop)
     MailChecker.Host = job.host;
     MailChecker.Port = job.port;
     MailChecker.TimeOut = job.timeoutMs;
+    m_knownSecurity = tlsModeOf(job.security, MailChecker.Security);
     MailChecker.OnConnect = [this](TNMPOP3* sender) { MailCheckerConnect(sender); };
 }
 
@@ -58,6 +70,8 @@ MailboxResult MailboxCheck::run()
     // earlier check.
     MailChecker.MailCount = 0;
     NewMailCount = 0;
+    // A setting this program does not know could mean a secured connection: no plain-text guess.
+    if (!m_knownSecurity) return {false, 0};
     try {
         MailChecker.Connect();
     } catch (...) {
@@ -72,6 +86,11 @@ MailSend::MailSend(const MailJob& job, const std::atomic<bool>* stop)
     MMSender.Host = job.host;
     MMSender.Port = job.port;
     MMSender.TimeOut = job.timeoutMs;
+    m_knownSecurity = tlsModeOf(job.security, MMSender.Security);
+    MMSender.Authenticate = job.authenticate;
+    MMSender.Password = job.password;
+    m_written.at = job.written;
+    MMSender.Clock = &m_written;
     TPostMessage& m = MMSender.PostMessage;
     m.FromAddress = job.returnAddress;
     m.ToAddress = QStringList{job.address};
@@ -83,6 +102,7 @@ MailSend::MailSend(const MailJob& job, const std::atomic<bool>* stop)
 MailResult MailSend::run()
 {
     bool sent = false;
+    if (!m_knownSecurity) return {false};
     try {
         MMSender.Connect();
         MMSender.SendMail();

@@ -21,12 +21,13 @@ struct MailboxJob
     QString host;
     int port = 110;
     int timeoutMs = 0;
+    int security = 0; // as stored: 0 none, 1 STARTTLS, 2 TLS; any other value sends nothing
     static MailboxJob from(const Settings& settings);
 };
 
 struct MailJob
 {
-    QString user; // the argument of "HELO "
+    QString user; // the argument of "HELO " and the log-in name
     QString host;
     int port = 25;
     int timeoutMs = 0;
@@ -34,7 +35,11 @@ struct MailJob
     QString address;
     QString subject;
     QString body;
-    static MailJob from(const Settings& settings, const NextEventCache& event);
+    int security = 0; // as for MailboxJob
+    bool authenticate = false;
+    QString password;  // the mailbox's, for authenticate
+    QDateTime written; // the message's "Date:"; the moment it is sent when invalid
+    static MailJob from(const Settings& settings, const NextEventCache& event, const QDateTime& now = {});
 };
 
 struct TimeJob
@@ -66,16 +71,26 @@ public:
 private:
     void MailCheckerConnect(TNMPOP3* sender);
     bool m_loggedIn = false;
+    bool m_knownSecurity = true;
 };
 
 // Mail message: Connect, SendMail, Disconnect; the first failure skips the rest.
 class MailSend
 {
+    struct Written : IClock
+    {
+        QDateTime at;
+        QDateTime now() const override { return at.isValid() ? at : QDateTime::currentDateTime(); }
+    } m_written;
+
 public:
     explicit MailSend(const MailJob& job, const std::atomic<bool>* stop = nullptr);
     MailResult run();
 
     TNMSMTP MMSender;
+
+private:
+    bool m_knownSecurity = true;
 };
 
 // Time synchronization, its network part: the server's instant (invalid when it did not answer).

@@ -39,16 +39,17 @@ void NetworkActions::sendMail(const Settings& settings, const NextEventCache& ev
                               std::function<void(const MailResult&)> done)
 {
     m_dialUp.reserve();
-    m_mailWorker.post([this, job = MailJob::from(settings, event), done](const std::atomic<bool>& stop) {
-        MailResult result;
-        {
-            const DialUpBracket::Scope bracket(m_dialUp, stop);
-            result = MailSend(job, &stop).run();
-        }
-        post([done, result] {
-            if (done) done(result);
+    m_mailWorker.post(
+        [this, job = MailJob::from(settings, event, m_clock.now()), done](const std::atomic<bool>& stop) {
+            MailResult result;
+            {
+                const DialUpBracket::Scope bracket(m_dialUp, stop);
+                result = MailSend(job, &stop).run();
+            }
+            post([done, result] {
+                if (done) done(result);
+            });
         });
-    });
 }
 
 void NetworkActions::synchronizeTime(const Settings& settings,

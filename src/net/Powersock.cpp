@@ -3,9 +3,13 @@
 #include "HostLookup.h"
 #include "NetErrors.h"
 #include "TcpConnect.h"
+#include "TlsTrust.h"
 
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QThread>
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -27,6 +31,13 @@ QByteArray cutAtNul(QByteArray bytes)
 }
 
 } // namespace
+
+bool tlsModeOf(int stored, TlsMode& mode)
+{
+    if (stored < 0 || stored > 2) return false;
+    mode = TlsMode(stored);
+    return true;
+}
 
 QString singleLine(const QString& text, QChar with)
 {
@@ -174,11 +185,17 @@ void TPowersock::resolveRemote()
     }
 }
 
+TcpConnection TPowersock::dial(const QDeadlineTimer& until)
+{
+    return connectTcp(m_remote, quint16(Port), until, [this] { return canceledNow(); });
+}
+
 TPowersock::Opened TPowersock::openConnection(const QDeadlineTimer& until)
 {
     dropSocket();
     m_peerClosed = false;
-    const TcpConnection c = connectTcp(m_remote, quint16(Port), until, [this] { return canceledNow(); });
+    m_tlsFailure.clear();
+    const TcpConnection c = dial(until);
     switch (c.status) {
     case TcpConnection::TimedOut:
         return Opened::TimedOut;
@@ -191,7 +208,9 @@ TPowersock::Opened TPowersock::openConnection(const QDeadlineTimer& until)
     case TcpConnection::Connected:
         break;
     }
-    m_socket = new QTcpSocket(this);
+    // A plain connection never loads the TLS library; one that may be secured later must be
+    // able to from its first byte.
+    m_socket = Security == TlsMode::None ? new QTcpSocket(this) : new QSslSocket(this);
     // Qt takes in no more than this at a time: the server is held back by the connection's own
     // flow control instead of filling our memory.
     m_socket->setReadBufferSize(kChunk);
@@ -209,9 +228,26 @@ TPowersock::Opened TPowersock::openConnection(const QDeadlineTimer& until)
             if (m_counting && OnPacketSent) OnPacketSent(this);
         },
         Qt::DirectConnection);
+    // A TLS peer may end its side with a closing alert and keep the connection open until we
+    // answer it: the error it leaves is overwritten by the next wait's time-out, so it is noted.
+    m_saidGoodbye = false;
+    connect(
+        m_socket, &QAbstractSocket::errorOccurred, this,
+        [this](QAbstractSocket::SocketError e) {
+            if (e == QAbstractSocket::RemoteHostClosedError) m_saidGoodbye = true;
+        },
+        Qt::DirectConnection);
     // Commands are small and each is sent whole: holding one back until the last is acknowledged
     // would add the peer's delayed-acknowledgement time to every exchange.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    if (Security == TlsMode::Implicit) {
+        const Opened secured = encrypt(until);
+        if (secured != Opened::Connected) {
+            if (secured == Opened::Failed) m_lastEventOk = false;
+            dropSocket();
+            return secured;
+        }
+    }
     m_lastEventOk = true;
     m_connected = true;
     if (OnConnect) OnConnect(this);
@@ -252,6 +288,7 @@ void TPowersock::Connect()
     if (OnConnectionFailed) OnConnectionFailed(this);
     if (m_timedOut) throw ESockError(QStringLiteral("Connection Timed out"));
     if (m_canceled) throw ESockError(QStringLiteral("Connection Canceled"));
+    if (!m_tlsFailure.isEmpty()) tlsFailure(m_tlsFailure);
     throw ESockError(QStringLiteral("Connection Failed"));
 }
 
@@ -289,7 +326,7 @@ void TPowersock::receive(int ms)
     if (m_socket->state() == QAbstractSocket::ConnectedState && m_recv.size() < kReceiveLimit &&
         m_socket->waitForReadyRead(ms))
         drainSocket();
-    if (m_socket->state() != QAbstractSocket::ConnectedState) onPeerClosed();
+    if (m_socket->state() != QAbstractSocket::ConnectedState || m_saidGoodbye) onPeerClosed();
 }
 
 void TPowersock::receiveUntil(const std::function<bool()>& done, const QDeadlineTimer& until)
@@ -333,6 +370,79 @@ void TPowersock::Disconnect()
     closeSocket();
 }
 
+void TPowersock::tlsFailure(const QString& why)
+{
+    const QString text = QStringLiteral("TLS with %1:%2 failed: %3").arg(Host).arg(quint16(Port)).arg(why);
+    std::fprintf(stderr, "zarvo: %s\n", qPrintable(text));
+    throw ESockError(text);
+}
+
+TPowersock::Opened TPowersock::encrypt(const QDeadlineTimer& until)
+{
+    auto* tls = qobject_cast<QSslSocket*>(m_socket);
+    if (!tls) {
+        m_tlsFailure = QStringLiteral("the connection cannot be secured");
+        return Opened::Failed;
+    }
+    tls->setSslConfiguration(clientTlsConfiguration());
+    // The connection was made to an address, so the name to check the certificate against
+    // (and to ask for) is the one the user typed.
+    tls->setPeerVerifyName(Host);
+    tls->startClientEncryption();
+    // Each slice's wait that runs out leaves the handshake going: Qt's waits give up only on
+    // an error or a close.
+    while (!tls->isEncrypted()) {
+        if (canceledNow()) return Opened::Canceled;
+        const int slice = nextSlice(until);
+        if (slice <= 0) return Opened::TimedOut;
+        if (tls->waitForEncrypted(slice)) break;
+        if (tls->state() != QAbstractSocket::ConnectedState ||
+            tls->error() != QAbstractSocket::SocketTimeoutError) {
+            QStringList why;
+            for (const QSslError& e : tls->sslHandshakeErrors())
+                why << e.errorString();
+            if (why.isEmpty()) why << tls->errorString();
+            m_tlsFailure = why.join(QStringLiteral("; "));
+            m_lastErrorNo = socketErrorNumber(tls->error());
+            return Opened::Failed;
+        }
+    }
+    return Opened::Connected;
+}
+
+bool TPowersock::Encrypted() const
+{
+    const auto* tls = qobject_cast<const QSslSocket*>(m_socket);
+    return tls && tls->isEncrypted();
+}
+
+void TPowersock::StartTls()
+{
+    if (m_connected) receive(0);
+    if (!m_connected || !m_socket) fail(sockerr::NotConnected);
+    if (Encrypted()) return;
+    // Whatever came after the server's go-ahead was not protected, and would be read as if it
+    // came through the encrypted connection.
+    if (!m_recv.isEmpty()) {
+        closeAndEmpty();
+        tlsFailure(QStringLiteral("the server sent more before the handshake"));
+    }
+    m_tlsFailure.clear();
+    const Opened secured = encrypt(ioBound());
+    if (secured == Opened::Connected) return;
+    // Nothing more goes over a connection that could not be secured, not even a goodbye.
+    closeAndEmpty();
+    if (secured == Opened::Canceled) throw EAbortError(QStringLiteral("Socket readln aborted"));
+    if (secured == Opened::TimedOut) fail(sockerr::TimedOut);
+    tlsFailure(m_tlsFailure);
+}
+
+qint64 TPowersock::pendingOut() const
+{
+    const auto* tls = qobject_cast<const QSslSocket*>(m_socket);
+    return m_socket->bytesToWrite() + (tls ? tls->encryptedBytesToWrite() : 0);
+}
+
 void TPowersock::queueAndWait(const QByteArray& bytes)
 {
     // A close by the server is noticed before anything is written into it.
@@ -342,13 +452,13 @@ void TPowersock::queueAndWait(const QByteArray& bytes)
     report(QStringLiteral("WriteFromStream"), 8);
     m_socket->flush();
     const QDeadlineTimer until = ioBound();
-    while (m_socket->bytesToWrite() > 0) {
+    while (pendingOut() > 0) {
         if (canceledNow()) {
             m_canceled = false;
             throw EAbortError(QStringLiteral("Socket send aborted"));
         }
         const int slice = nextSlice(until);
-        if (slice <= 0) fail(sockerr::TimedOut);
+        if (slice <= 0) failWaiting();
         m_socket->waitForBytesWritten(slice);
         // Replies that come while we send are kept for the reads after it.
         drainSocket();
@@ -429,7 +539,16 @@ QString TPowersock::readLine(const QDeadlineTimer& until)
         drainSocket();
         fail(sockerr::MessageTooLong);
     }
-    fail(m_connected ? sockerr::TimedOut : sockerr::NotConnected);
+    failWaiting();
+}
+
+void TPowersock::failWaiting()
+{
+    if (!m_connected) fail(sockerr::NotConnected);
+    // A server that let the time-out run out is not waited for again, not even for its goodbye:
+    // the action ends within its time-out.
+    closeAndEmpty();
+    fail(sockerr::TimedOut);
 }
 
 QByteArray TPowersock::Read(int count)
@@ -441,7 +560,7 @@ QByteArray TPowersock::Read(int count)
         m_canceled = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
-    if (count > 0 && m_recv.size() < count) fail(m_connected ? sockerr::TimedOut : sockerr::NotConnected);
+    if (count > 0 && m_recv.size() < count) failWaiting();
     const QByteArray out = count > 0 ? m_recv.left(count) : m_recv;
     m_recv.remove(0, out.size());
     drainSocket();

@@ -15,6 +15,20 @@ class QTcpSocket;
 
 namespace zarvo {
 
+struct TcpConnection;
+
+// How a connection is secured: not at all, TLS started on request after a plain-text opening
+// (STARTTLS), or TLS from the first byte.
+enum class TlsMode
+{
+    None = 0,
+    StartTls = 1,
+    Implicit = 2
+};
+
+// The mode a stored setting names; false for a value that names none.
+bool tlsModeOf(int stored, TlsMode& mode);
+
 // One TCP client endpoint: looks up Host, connects to Host:Port, exchanges bytes or text lines
 // and disconnects. Every operation is a plain blocking call that returns when done or failed;
 // failures are exceptions (NetErrors.h). The calls block the thread that makes them, so they are
@@ -33,6 +47,9 @@ public:
     int Port = 0;    // only the low 16 bits count
     int TimeOut = 0; // ms; bounds the lookup and the connection (0: no limit) and every read and send
     int ReportLevel = 0;
+    // Implicit: the connection is encrypted before Connect returns; StartTls: the client calls
+    // StartTls when the server agrees. The certificate is always verified against Host.
+    TlsMode Security = TlsMode::None;
 
     // Socket-level events; none is required. The clients' own OnConnect hides this one. They run
     // on the thread that makes the calls.
@@ -60,6 +77,11 @@ public:
     void SendStream(const QByteArray& stream);
     QString ReadLn();
     QByteArray Read(int count);
+    // Encrypts the open connection, once the server has agreed to it and before anything else
+    // is said. Bytes the server sent after its agreement are a failure, as is a certificate that
+    // does not verify (said on stderr).
+    void StartTls();
+    bool Encrypted() const;
 
     bool Connected() const { return m_connected; }
     bool Canceled() const { return m_canceled; }
@@ -93,8 +115,11 @@ protected:
         Canceled,
         Failed
     };
-    // Opens the connection to the remote address on a fresh socket, waiting until `until`.
+    // Opens the connection to the remote address on a fresh socket, waiting until `until`;
+    // with Implicit security the handshake is part of it.
     Opened openConnection(const QDeadlineTimer& until);
+    // Makes the TCP connection; every connection is made here.
+    virtual TcpConnection dial(const QDeadlineTimer& until);
     // The layer's close: OnDisconnect fires when there was a socket.
     void closeSocket();
     void closeAndEmpty();
@@ -116,6 +141,10 @@ protected:
     bool canceledNow();
     void report(const QString& text, int level);
     [[noreturn]] void fail(int errorNo);
+    // A wait on the open connection ran out (or found it closed).
+    [[noreturn]] void failWaiting();
+    // Says on stderr why the connection cannot be secured and fails with it.
+    [[noreturn]] void tlsFailure(const QString& why);
 
     virtual void TimeOutHook() {}
     // Run when data arrives after a Cancel.
@@ -135,16 +164,21 @@ private:
     void receive(int ms);
     void onPeerClosed();
     void queueAndWait(const QByteArray& bytes);
+    qint64 pendingOut() const;
+    // Runs the handshake on the open socket until `until`; the reason of a failure is kept.
+    Opened encrypt(const QDeadlineTimer& until);
 
     QTcpSocket* m_socket = nullptr;
     const std::atomic<bool>* m_stop = nullptr;
     QHostAddress m_remote;
     bool m_counting = false;
     bool m_destroying = false;
+    bool m_saidGoodbye = false;
     int m_replyNumber = 0;
     QString m_transactionReply;
     int m_lastErrorNo = 0;
     QString m_status;
+    QString m_tlsFailure;
     qint64 m_bytesSent = 0;
     qint64 m_bytesTotal = 0;
     qint64 m_bytesRecvd = 0;

@@ -12,3 +12,4 @@ foreach(locale bg_BG ko_KR)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_TIME=${locale}.UTF-8;ZARVO_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}"
         ENVIRONMENT_MODIFICATION "LC_ALL=unset:")
 endforeach()
+zarvo_add_test(tst_cfgconnectpage SOURCES forms/tst_cfgconnectpage.cpp LIBS zarvo_forms)

@@ -2,6 +2,8 @@
 
 #include <QMutex>
 #include <QSemaphore>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -13,10 +15,17 @@
 // A server on 127.0.0.1 (a free port) that plays a script to each client and records every byte
 // it receives. It runs on a thread of its own with its own event loop, since the clients block
 // the thread that calls them. The script (onAccept, onLine) runs on that thread; set it before
-// the first client connects. What the server saw is read through the accessors.
+// the first client connects. What the server saw is read through the accessors. Given a TLS
+// configuration, its connections are QSslSockets that a script secures when it wants (what it
+// records is then the decrypted text).
 class ScriptedServer
 {
 public:
+    explicit ScriptedServer(const QSslConfiguration& tls) : m_tls(tls), m_thread(*this)
+    {
+        m_thread.start();
+        m_ready.acquire();
+    }
     // Runs when a client connects (send a greeting, start a drip, close at once...).
     std::function<void(QTcpSocket*)> onAccept;
     // Runs for every complete line received (without its CR LF).
@@ -86,6 +95,28 @@ public:
     }
 
 private:
+    // Makes the sockets of its connections QSslSockets when there is a configuration.
+    class Listener : public QTcpServer
+    {
+    public:
+        explicit Listener(const QSslConfiguration& tls) : m_tls(tls) {}
+
+    protected:
+        void incomingConnection(qintptr descriptor) override
+        {
+            if (m_tls.isNull()) return QTcpServer::incomingConnection(descriptor);
+            auto* s = new QSslSocket(this);
+            s->setSslConfiguration(m_tls);
+            if (s->setSocketDescriptor(descriptor))
+                addPendingConnection(s);
+            else
+                delete s;
+        }
+
+    private:
+        QSslConfiguration m_tls;
+    };
+
     class Thread : public QThread
     {
     public:
@@ -94,7 +125,7 @@ private:
     protected:
         void run() override
         {
-            QTcpServer server;
+            Listener server(m_owner.m_tls);
             server.listen(QHostAddress::LocalHost, 0);
             m_owner.m_port = server.serverPort();
             QObject::connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
@@ -148,6 +179,7 @@ private:
     int m_accepted = 0;
     int m_closed = 0;
     quint16 m_port = 0;
+    QSslConfiguration m_tls;
     QSemaphore m_ready;
     Thread m_thread;
 };

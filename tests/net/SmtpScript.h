@@ -5,11 +5,14 @@
 #include <memory>
 
 // An SMTP server script: a greeting, replies by command, and the message data after DATA up to
-// the line holding a single ".".
+// the line holding a single ".". AUTH LOGIN asks for the name and the password in turn.
 struct SmtpScript
 {
     QByteArray greeting = "220 rig ready\r\n";
     QByteArray helo = "250 rig\r\n";
+    QByteArray ehlo = "250-rig\r\n250-8BITMIME\r\n250 AUTH PLAIN LOGIN\r\n";
+    QByteArray starttls = "454 TLS not available\r\n";
+    QByteArray authDone = "235 welcome\r\n";
     QByteArray data = "354 go ahead\r\n";
     QByteArray end = "250 OK stored\r\n";
     bool needRcpt = true; // DATA without an accepted RCPT: "503 need RCPT"
@@ -20,7 +23,8 @@ struct SmtpScript
         server.onAccept = [copy](QTcpSocket* s) { s->write(copy.greeting); };
         auto inData = std::make_shared<bool>(false);
         auto rcpts = std::make_shared<int>(0);
-        server.onLine = [copy, inData, rcpts](QTcpSocket* s, const QByteArray& line) {
+        auto loginStep = std::make_shared<int>(0);
+        server.onLine = [copy, inData, rcpts, loginStep](QTcpSocket* s, const QByteArray& line) {
             if (*inData) {
                 if (line == ".") {
                     *inData = false;
@@ -28,9 +32,23 @@ struct SmtpScript
                 }
                 return;
             }
+            if (*loginStep > 0) {
+                s->write(++*loginStep == 2 ? "334 UGFzc3dvcmQ6\r\n" : copy.authDone.constData());
+                if (*loginStep > 2) *loginStep = 0;
+                return;
+            }
             if (line.startsWith("HELO "))
                 s->write(copy.helo);
-            else if (line == "RSET" || line.startsWith("MAIL FROM:"))
+            else if (line.startsWith("EHLO "))
+                s->write(copy.ehlo);
+            else if (line == "STARTTLS")
+                s->write(copy.starttls);
+            else if (line.startsWith("AUTH PLAIN "))
+                s->write(copy.authDone);
+            else if (line == "AUTH LOGIN") {
+                *loginStep = 1;
+                s->write("334 VXNlcm5hbWU6\r\n");
+            } else if (line == "RSET" || line.startsWith("MAIL FROM:"))
                 s->write("250 OK\r\n");
             else if (line.startsWith("RCPT TO:")) {
                 ++*rcpts;

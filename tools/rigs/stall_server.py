@@ -4,11 +4,13 @@ that port into PORTFILE, and treats each connection by the next entry of PLAN (t
 repeats):
   silent            accept, read what comes, never answer, never close
   silent:S          the same for S seconds, then close
+  tls-silent, tls-silent:S   TLS from the first byte (the certificate $STALL_TLS_CERT, key
+                    $STALL_TLS_KEY), then as silent once the handshake is done
   drip-pop3:I       a POP3 mailbox of 2 messages that sends every reply one byte every I seconds:
                     the greeting, +OK to USER and PASS, "+OK 2 0" to STAT, +OK to QUIT, then closes
 One JSON line per event in LOG: {"t", "peer", "event": "connect" | "closed" | "line", ...}.
 usage: stall_server.py LOG PORTFILE PLAN..."""
-import asyncio, json, os, signal, sys, time
+import asyncio, json, os, signal, ssl, sys, time
 
 logpath, portfile, plan = sys.argv[1], sys.argv[2], sys.argv[3:] or ["silent"]
 held = []
@@ -65,6 +67,16 @@ async def client(reader, writer):
     held.append(writer)
     log({"peer": peer, "event": "connect", "plan": entry})
     mode, _, arg = entry.partition(":")
+    if mode == "tls-silent":
+        ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        ctx.load_cert_chain(os.environ["STALL_TLS_CERT"], os.environ["STALL_TLS_KEY"])
+        try:
+            await writer.start_tls(ctx)
+        except (ssl.SSLError, ConnectionError, OSError) as e:
+            log({"peer": peer, "event": "tls-failed", "why": str(e)})
+            return
+        log({"peer": peer, "event": "tls-up"})
+        mode = "silent"
     if mode == "silent":
         await silent(reader, writer, peer, float(arg) if arg else None)
     elif mode == "drip-pop3":

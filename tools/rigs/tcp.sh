@@ -14,3 +14,9 @@ wait_port() {
 port_free() {
   ! (exec 3<>/dev/tcp/127.0.0.1/"$1") 2>/dev/null || { echo "127.0.0.1:$1 is already in use" >&2; return 1; }
 }
+
+# free_port: a port on 127.0.0.1 that nothing listens on now (the system picks it), for servers
+# that cannot be told to pick their own and say which.
+free_port() {
+  /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
