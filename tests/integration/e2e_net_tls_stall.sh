@@ -83,7 +83,8 @@ mapfile -t alarms < <(traces alarm)
 i=0
 for offset in 0 2 3 40; do
     late=$((alarms[i] - (T + offset) * 1000))
-    [ "$late" -ge 0 ] && [ "$late" -lt 1000 ] || fail "alarm $i (T+$offset) went off $late ms from its second"
+    # In its second; a loaded machine (other tests run beside this one) may add a little.
+    [ "$late" -ge 0 ] && [ "$late" -lt 1500 ] || fail "alarm $i (T+$offset) went off $late ms from its second"
     i=$((i + 1))
 done
 read -r m1 d1 <<<"$(traces mailbox-result | sed -n 1p)"
@@ -91,10 +92,10 @@ read -r m2 d2 <<<"$(traces mailbox-result | sed -n 2p)"
 read -r s1 ds <<<"$(traces mail-result)"
 [ "$d1" = "logged-in=0 count=0" ] && [ "$d2" = "logged-in=0 count=0" ] || fail "results: $d1 / $d2"
 [ "$ds" = "sent=0" ] || fail "mail result: $ds"
-# Each ends within its minute, not long after it.
+# Each ends at its time-out (a minute, the handshake on top), not at a second one.
 for r in "$m1" "$s1"; do
     took=$((r - T * 1000))
-    [ "$took" -ge 59000 ] && [ "$took" -lt 63000 ] || fail "an action ended $took ms after it started"
+    [ "$took" -ge 59000 ] && [ "$took" -lt 90000 ] || fail "an action ended $took ms after it started"
 done
 grep -q '^zarvo: TLS with localhost' "$LOG" && fail "a time-out was reported as a TLS failure"
 # Nothing but TLS handshakes reached the servers: no greeting was answered, no password sent.
