@@ -10,7 +10,7 @@ packages=(
     # run: sound through PulseAudio/PipeWire, fonts
     pulseaudio-utils fonts-dejavu-core
     # tests: X server, sound server with a null sink, tools to look at windows and sound
-    xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3 e2fsprogs xdg-utils
+    xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3 e2fsprogs xdg-utils strace
     # tests: a window manager and a panel with a tray; clocks that run elsewhere
     xfwm4 tint2 libfaketime faketime
     # tests: private D-Bus buses with mocked system services

@@ -63,16 +63,16 @@ EventStore::LoadResult EventStore::load(const QString& path, QVector<EventRecord
         const QString copy = keepAside(path, &bytes);
         if (keptAs) *keptAs = copy.isEmpty() ? path : copy;
         const QString counts =
-            QStringLiteral("of its %1 rows, %2 could not be read and were left out, %3 were kept with values "
-                           "unset or cut")
+            QStringLiteral("has rows that cannot be read whole (rows: %1, left out: %2, kept with values "
+                           "unset or cut: %3)")
                 .arg(mending.rowsRead)
                 .arg(mending.leftOut)
                 .arg(mending.changed);
         if (copy.isEmpty())
-            qWarning("zarvo: %s: %s; it could not be copied aside and is left as it is",
+            qWarning("zarvo: %s %s; it could not be copied aside and is left as it is",
                      qPrintable(QDir::toNativeSeparators(path)), qPrintable(counts));
         else
-            qWarning("zarvo: %s: %s; the original was kept as %s", qPrintable(QDir::toNativeSeparators(path)),
+            qWarning("zarvo: %s %s; the original was kept as %s", qPrintable(QDir::toNativeSeparators(path)),
                      qPrintable(counts), qPrintable(QDir::toNativeSeparators(copy)));
         return LoadResult::Mended;
     }

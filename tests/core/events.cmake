@@ -12,6 +12,10 @@ zarvo_add_test(tst_eventstore SOURCES core/tst_eventstore.cpp core/EventRows.h
 target_compile_definitions(tst_eventstore PRIVATE ZARVO_EVENTSAVER="$<TARGET_FILE:zarvo_eventsaver>")
 add_dependencies(tst_eventstore zarvo_eventsaver)
 
+# The saves of settings and events seen under strace: each rename is followed by a folder sync.
+zarvo_add_test(tst_durablesaves SOURCES core/tst_durablesaves.cpp core/EventRows.h
+    LIBS zarvo_core PkgConfig::SQLITE3)
+
 # A libFuzzer target for the event file decoder (clang only). It compiles the event sources
 # itself so that they carry the fuzzer's coverage instrumentation.
 option(ZARVO_FUZZ "Build the libFuzzer targets (clang only)" OFF)
