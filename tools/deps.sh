@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # build
     build-essential cmake ninja-build pkg-config clang ccache
+    # the fuzz targets: libFuzzer and clang's sanitizer runtimes (only recommended by clang)
+    libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libsqlite3-dev libgl1-mesa-dev
     # run: sound through PulseAudio/PipeWire, fonts
     pulseaudio-utils fonts-dejavu-core

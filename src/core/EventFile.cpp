@@ -24,9 +24,6 @@ CREATE TABLE events (
 );)";
 
 constexpr const char* kInsert = "INSERT INTO events VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-constexpr const char* kSelect =
-    "SELECT RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvShutType, EvPath, EvParam, EvURL, "
-    "EvMMAddress, EvMMSubj, EvCS, EvIntBTime, EvIntETime, EvInterval, EvRecMonth FROM events ORDER BY RowNo";
 constexpr int kUserVersion = 1;
 
 struct DbClose

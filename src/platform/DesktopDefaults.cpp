@@ -29,16 +29,15 @@ QStringList absoluteOnly(const QStringList& dirs)
 
 // The groups of a key file. Hand-written because the keys of mimeapps.list are MIME types with
 // '/' in them, which general settings readers take for nested groups. Damaged lines are skipped.
-QHash<QString, Group> readKeyFile(const QString& path)
+QHash<QString, Group> parseKeyFile(QByteArrayView text)
 {
     QHash<QString, Group> groups;
-    QFile file(path);
-    // Desktop entries and these lists are a few kilobytes; anything far larger is not one.
-    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly)) return groups;
     QString current;
     bool haveGroup = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    while (!text.isEmpty()) {
+        const qsizetype end = text.indexOf('\n');
+        const QString line = QString::fromUtf8(end < 0 ? text : text.first(end)).trimmed();
+        text = end < 0 ? QByteArrayView() : text.sliced(end + 1);
         if (line.isEmpty() || line.startsWith(u'#')) continue;
         if (line.startsWith(u'[')) {
             haveGroup = line.endsWith(u']');
@@ -53,6 +52,14 @@ QHash<QString, Group> readKeyFile(const QString& path)
         if (!g.contains(key)) g.insert(key, line.mid(eq + 1).trimmed());
     }
     return groups;
+}
+
+QHash<QString, Group> readKeyFile(const QString& path)
+{
+    QFile file(path);
+    // Desktop entries and these lists are a few kilobytes; anything far larger is not one.
+    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly)) return {};
+    return parseKeyFile(file.read(1024 * 1024));
 }
 
 QStringList configDirs()
@@ -144,9 +151,10 @@ QString findDesktopEntry(const QString& desktopId)
     return {};
 }
 
-std::optional<QStringList> execWords(const QString& desktopFile)
+namespace {
+
+std::optional<QStringList> execWordsOf(const QHash<QString, Group>& groups)
 {
-    const QHash<QString, Group> groups = readKeyFile(desktopFile);
     const auto entry = groups.constFind(QStringLiteral("Desktop Entry"));
     if (entry == groups.cend()) return std::nullopt;
     if (entry->value(QStringLiteral("Hidden")) == QStringLiteral("true")) return std::nullopt;
@@ -155,6 +163,31 @@ std::optional<QStringList> execWords(const QString& desktopFile)
     const QStringList words = splitShellWords(unescapeValue(entry->value(QStringLiteral("Exec"))));
     if (words.isEmpty() || words.first().isEmpty()) return std::nullopt;
     return words;
+}
+
+QStringList defaultIdsOf(const QHash<QString, Group>& groups, const QString& mimeType)
+{
+    QStringList ids;
+    for (const QString& id : groups.value(QStringLiteral("Default Applications")).value(mimeType).split(u';'))
+        if (!id.trimmed().isEmpty()) ids << id.trimmed();
+    return ids;
+}
+
+} // namespace
+
+std::optional<QStringList> execWords(const QString& desktopFile)
+{
+    return execWordsOf(readKeyFile(desktopFile));
+}
+
+std::optional<QStringList> execWordsFromText(QByteArrayView entryText)
+{
+    return execWordsOf(parseKeyFile(entryText));
+}
+
+QStringList defaultIdsFromText(QByteArrayView listText, const QString& mimeType)
+{
+    return defaultIdsOf(parseKeyFile(listText), mimeType);
 }
 
 QStringList withoutFieldCodes(const QStringList& words)
@@ -182,11 +215,9 @@ QStringList withoutFieldCodes(const QStringList& words)
 QString defaultApplication(const QString& mimeType)
 {
     for (const QString& list : mimeAppsFiles()) {
-        const QHash<QString, Group> groups = readKeyFile(list);
-        const QString ids = groups.value(QStringLiteral("Default Applications")).value(mimeType);
         // The first installed, usable entry of the list wins; a damaged one is passed over.
-        for (const QString& id : ids.split(u';', Qt::SkipEmptyParts)) {
-            const QString file = findDesktopEntry(id.trimmed());
+        for (const QString& id : defaultIdsOf(readKeyFile(list), mimeType)) {
+            const QString file = findDesktopEntry(id);
             if (!file.isEmpty() && execWords(file)) return file;
         }
     }

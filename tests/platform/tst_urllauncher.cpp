@@ -114,7 +114,7 @@ private slots:
             << "a";
         QTest::newRow("missing and damaged entries passed over")
             << QStringList{"config/mimeapps.list|[Default "
-                           "Applications]\nx-scheme-handler/http=gone.desktop;bad.desktop;"
+                           "Applications]\nx-scheme-handler/http=gone.desktop; ;bad.desktop;"
                            "hidden.desktop;../../bin/x.desktop;b.desktop\n",
                            "data/applications/bad.desktop|\x01\x02[Desktop Entry\nExec=a %u\n",
                            "data/applications/hidden.desktop|[Desktop Entry]\nHidden=true\nExec=a %u\n",
