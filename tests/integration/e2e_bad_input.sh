@@ -29,6 +29,9 @@ INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvCS)
 SQL
 }
 run_until_alarm() {  # starts the program, waits for its alarm, ends it with SIGTERM
+    # Emptied here: the program's own redirection may come after the first look below, which
+    # would then find the alarm of the case before.
+    : >"$work/log"
     "$BIN" >"$work/log" 2>&1 &
     pid=$!
     for _ in $(seq 80); do grep -q 'zarvo-trace: alarm' "$work/log" && break; sleep 0.1; done
