@@ -32,7 +32,7 @@ run() {
             [ "$(grep -c 'zarvo-trace: alarm' "$work/$name.log")" -ge "$alarms" ] && break
         sleep 0.1
     done
-    sleep 0.3
+    sleep 2 # the windows are painted after the loop starts, and a long text costs there
     sed -n 's/^VmHWM: *//p' "/proc/$pid/status" >"$work/$name.peak"
     kill -TERM $pid
     wait $pid || true
