@@ -160,10 +160,12 @@ private slots:
         QFETCH(QString, mode);
         if (::getuid() != 0) QSKIP("needs root for a mount namespace and another user");
         const QString script =
-            QStringLiteral("set -e; mount -t tmpfs -o mode=1777 none /tmp; d=/tmp/zarvo-65534; %1\n"
-                           "rc=0; env -u XDG_RUNTIME_DIR setpriv --reuid=65534 --regid=65534 --clear-groups "
-                           "\"$0\" --try 2>/tmp/said || rc=$?\n"
-                           "echo \"rc=$rc mode=$(stat -c %a $d)\"; cat /tmp/said")
+            // The binary is kept open before /tmp is covered: it may itself live under /tmp.
+            QStringLiteral(
+                "set -e; exec 9<\"$0\"; mount -t tmpfs -o mode=1777 none /tmp; d=/tmp/zarvo-65534; %1\n"
+                "rc=0; env -u XDG_RUNTIME_DIR setpriv --reuid=65534 --regid=65534 --clear-groups "
+                "/proc/self/fd/9 --try 2>/tmp/said || rc=$?\n"
+                "echo \"rc=$rc mode=$(stat -c %a $d)\"; cat /tmp/said")
                 .arg(plant.isEmpty() ? QStringLiteral(":") : plant);
         QProcess p;
         p.start(QStringLiteral("unshare"),
