@@ -6,12 +6,14 @@ set -euo pipefail
 packages=(
     # build
     build-essential cmake ninja-build pkg-config clang ccache
+    # the fuzz targets: libFuzzer and clang's sanitizer runtimes (only recommended by clang)
+    libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libsqlite3-dev libgl1-mesa-dev
     # run: sound through PulseAudio/PipeWire, fonts; the desktop's alarm sound (Ogg Vorbis in
     # the freedesktop sound theme) and the media framework's decoders that read it
     pulseaudio-utils fonts-dejavu-core sound-theme-freedesktop gstreamer1.0-plugins-base
     # tests: X server, sound server with a null sink, tools to look at windows and sound
-    xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3 e2fsprogs xdg-utils
+    xvfb xauth x11-utils xdotool imagemagick pulseaudio sox sqlite3 python3 e2fsprogs xdg-utils strace
     # tests: a window manager and a panel with a tray; clocks that run elsewhere
     xfwm4 tint2 libfaketime faketime
     # tests: private D-Bus buses with mocked system services

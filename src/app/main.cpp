@@ -79,7 +79,7 @@ int main(int argc, char* argv[])
 
     SingleInstance instance;
     if (!instance.tryAcquire())
-        return 0; // another copy runs (or the lock cannot be made): leave without a trace
+        return 0; // another copy runs (silent), or the lock cannot be made (SingleInstance said why)
 
     // Before Qt starts any thread, so that the signals reach only the user-interface thread.
     TerminationSignals::block();

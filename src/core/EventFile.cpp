@@ -1,5 +1,7 @@
 #include "EventStore.h"
 
+#include "TextLimits.h"
+
 #include <sqlite3.h>
 
 #include <cstring>
@@ -22,9 +24,6 @@ CREATE TABLE events (
 );)";
 
 constexpr const char* kInsert = "INSERT INTO events VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-constexpr const char* kSelect =
-    "SELECT RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvShutType, EvPath, EvParam, EvURL, "
-    "EvMMAddress, EvMMSubj, EvCS, EvIntBTime, EvIntETime, EvInterval, EvRecMonth FROM events ORDER BY RowNo";
 constexpr int kUserVersion = 1;
 
 struct DbClose
@@ -257,74 +256,107 @@ QString& textOf(EventRecord& r, Field f)
     }
 }
 
-bool readField(sqlite3_stmt* s, int column, EventRecord& r, Field f)
+QTime& timeOf(EventRecord& r, Field f)
+{
+    return f == Field::EvTime ? r.EvTime : f == Field::EvIntBTime ? r.EvIntBTime : r.EvIntETime;
+}
+
+int& intOf(EventRecord& r, Field f)
+{
+    return f == Field::EvType       ? r.EvType
+           : f == Field::EvRec      ? r.EvRec
+           : f == Field::EvShutType ? r.EvShutType
+                                    : r.EvRecMonth;
+}
+
+enum class ValueRead
+{
+    Whole,
+    Changed,   // read, but cut to the field's size or with bytes that are not UTF-8
+    Unreadable // left unset in the record
+};
+
+ValueRead readField(sqlite3_stmt* s, int column, EventRecord& r, Field f)
 {
     const int type = sqlite3_column_type(s, column);
-    if (type == SQLITE_NULL) return true; // never set: the record already holds the unset value
+    if (type == SQLITE_NULL) return ValueRead::Whole; // never set: the record holds the unset value
     switch (fieldKind(f)) {
     case FieldKind::Text:
     case FieldKind::Date:
     case FieldKind::Time: {
-        if (type != SQLITE_TEXT) return false;
+        if (type != SQLITE_TEXT) return ValueRead::Unreadable;
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
         const int n = sqlite3_column_bytes(s, column);
-        if (!p && n > 0) return false; // out of memory
+        if (!p && n > 0) return ValueRead::Unreadable; // out of memory
         if (fieldKind(f) == FieldKind::Text) {
-            // Taken whole, also past MaxTextLength: cutting what someone stored would lose it.
-            textOf(r, f) = QString::fromUtf8(p, n);
+            // Cut to the field's size as it is read: a value of megabytes would otherwise stall
+            // every window that shows it, and the firing of the event.
+            bool changed = false;
+            textOf(r, f) = textFromUtf8(QByteArrayView(p, n), MaxTextLength, &changed);
             r.markSet(f);
-            return true;
+            return changed ? ValueRead::Changed : ValueRead::Whole;
         }
         if (fieldKind(f) == FieldKind::Date) {
-            QDate d;
-            if (!parseDate(p, n, d)) return false;
-            r.EvDate = d;
+            if (!parseDate(p, n, r.EvDate)) return ValueRead::Unreadable;
         } else {
-            QTime t;
-            if (!parseTime(p, n, t)) return false;
-            if (f == Field::EvTime)
-                r.EvTime = t;
-            else if (f == Field::EvIntBTime)
-                r.EvIntBTime = t;
-            else
-                r.EvIntETime = t;
+            if (!parseTime(p, n, timeOf(r, f))) return ValueRead::Unreadable;
         }
         r.markSet(f);
-        return true;
+        return ValueRead::Whole;
     }
     case FieldKind::Integer: {
-        if (type != SQLITE_INTEGER) return false;
+        if (type != SQLITE_INTEGER) return ValueRead::Unreadable;
         // What save() writes is any int, also in the 16-bit fields (a direct assignment may
         // hold more than the field's range), so the whole 32-bit range reads back.
         const sqlite3_int64 v = sqlite3_column_int64(s, column);
-        if (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max()) return false;
-        switch (f) {
-        case Field::EvType:
-            r.EvType = int(v);
-            break;
-        case Field::EvRec:
-            r.EvRec = int(v);
-            break;
-        case Field::EvShutType:
-            r.EvShutType = int(v);
-            break;
-        default:
-            r.EvRecMonth = int(v);
-            break;
-        }
+        if (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
+            return ValueRead::Unreadable;
+        intOf(r, f) = int(v);
         r.markSet(f);
-        return true;
+        return ValueRead::Whole;
     }
     case FieldKind::Boolean: {
-        if (type != SQLITE_INTEGER) return false;
+        if (type != SQLITE_INTEGER) return ValueRead::Unreadable;
         const sqlite3_int64 v = sqlite3_column_int64(s, column);
-        if (v != 0 && v != 1) return false;
+        if (v != 0 && v != 1) return ValueRead::Unreadable;
         r.EvInterval = v == 1;
         r.markSet(f);
-        return true;
+        return ValueRead::Whole;
     }
     }
-    return false;
+    return ValueRead::Unreadable;
+}
+
+// Without its day or its moment an event cannot fire when it should; with any other value
+// unset it still can.
+bool rowNeeds(Field f)
+{
+    return f == Field::EvDate || f == Field::EvTime;
+}
+
+// The fields that the events table has as columns, in field order; empty when the file holds no
+// events table of this program (no such table, or no RowNo beside at least one field).
+QVector<Field> storedFields(sqlite3* db)
+{
+    Stmt isTable =
+        prepare(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'events' COLLATE NOCASE");
+    if (!isTable || sqlite3_step(isTable.get()) != SQLITE_ROW) return {};
+    Stmt info = prepare(db, "PRAGMA table_info(events)");
+    if (!info) return {};
+    bool rowNo = false;
+    quint32 present = 0;
+    while (sqlite3_step(info.get()) == SQLITE_ROW) {
+        const char* name = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1));
+        if (!name) continue;
+        const QString column = QString::fromUtf8(name);
+        if (column.compare(QLatin1String("RowNo"), Qt::CaseInsensitive) == 0) rowNo = true;
+        if (const auto f = fieldByName(column)) present |= 1u << int(*f);
+    }
+    QVector<Field> fields;
+    for (int i = 0; i < FieldCount; ++i)
+        if (present & (1u << i)) fields.append(Field(i));
+    if (!rowNo) fields.clear();
+    return fields;
 }
 
 bool fail(QString* why, const char* text)
@@ -343,9 +375,10 @@ QByteArray EventStore::encode(const QVector<EventRecord>& rows)
     return QByteArray(reinterpret_cast<const char*>(bytes.get()), qsizetype(size));
 }
 
-bool EventStore::decode(const QByteArray& bytes, QVector<EventRecord>& rows, QString* why)
+bool EventStore::decode(const QByteArray& bytes, QVector<EventRecord>& rows, QString* why, Mending* mending)
 {
     rows.clear();
+    if (mending) *mending = {};
     if (bytes.isEmpty()) return fail(why, "empty file");
 
     // A database last written in WAL mode says so in bytes 18 and 19; an in-memory copy cannot
@@ -373,36 +406,56 @@ bool EventStore::decode(const QByteArray& bytes, QVector<EventRecord>& rows, QSt
         if (sqlite3_column_int64(version.get(), 0) != kUserVersion) return fail(why, "wrong user_version");
     }
 
-    Stmt select = prepare(db.get(), kSelect);
+    // A table that lacks some of the columns still gives the others; the missing ones are unset.
+    const QVector<Field> fields = storedFields(db.get());
+    if (fields.isEmpty()) return fail(why, "no events table of this program");
+    QByteArray sql("SELECT RowNo");
+    for (Field f : fields)
+        sql += QByteArray(", \"") + fieldName(f) + '"';
+    sql += " FROM events ORDER BY RowNo";
+    Stmt select = prepare(db.get(), sql.constData());
     if (!select) return fail(why, "no events table of this program");
-    sqlite3_int64 lastRowNo = 0;
-    bool first = true;
+    const bool columnsMissing = fields.size() < FieldCount;
+
+    // Each row on its own: one that cannot be read whole must not cost the others.
+    Mending mended;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
         sqlite3_stmt* s = select.get();
-        // RowNo gives the order; it must say it without doubt.
-        if (sqlite3_column_type(s, 0) != SQLITE_INTEGER) return fail(why, "bad RowNo");
-        const sqlite3_int64 rowNo = sqlite3_column_int64(s, 0);
-        if (!first && rowNo <= lastRowNo) return fail(why, "bad RowNo");
-        first = false;
-        lastRowNo = rowNo;
+        ++mended.rowsRead;
+        // RowNo gives the order; a row that has none has no place in it.
+        if (sqlite3_column_type(s, 0) != SQLITE_INTEGER) {
+            ++mended.leftOut;
+            continue;
+        }
         EventRecord r;
-        for (int f = 0; f < FieldCount; ++f) {
-            if (!readField(s, f + 1, r, Field(f))) {
-                if (why)
-                    *why = QStringLiteral("bad value in %1 of row %2")
-                               .arg(QLatin1String(fieldName(Field(f))))
-                               .arg(rowNo);
-                rows.clear();
-                return false;
+        bool changed = columnsMissing, lost = false;
+        for (int i = 0; i < fields.size() && !lost; ++i) {
+            switch (readField(s, i + 1, r, fields[i])) {
+            case ValueRead::Whole:
+                break;
+            case ValueRead::Changed:
+                changed = true;
+                break;
+            case ValueRead::Unreadable:
+                lost = rowNeeds(fields[i]);
+                r.clear(fields[i]);
+                changed = true;
+                break;
             }
         }
+        if (lost) {
+            ++mended.leftOut;
+            continue;
+        }
+        if (changed) ++mended.changed;
         rows.append(std::move(r));
     }
     if (rc != SQLITE_DONE) {
         rows.clear();
         return fail(why, "damaged database");
     }
+    if (mending) *mending = mended;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "EventRecord.h"
 
+#include "TextLimits.h"
+
 #include <QDateTime>
 
 #include <cmath>
@@ -92,18 +94,6 @@ int* intField(EventRecord& r, Field f)
 template <typename T> const T* constField(T* (*get)(EventRecord&, Field), const EventRecord& r, Field f)
 {
     return get(const_cast<EventRecord&>(r), f);
-}
-
-QString cutText(QString s)
-{
-    if (s.size() <= MaxTextLength) return s; // UTF-16 units >= code points
-    int units = 0;
-    for (int chars = 0; units < s.size() && chars < MaxTextLength; ++chars)
-        units += (s.at(units).isHighSurrogate() && units + 1 < s.size() && s.at(units + 1).isLowSurrogate())
-                     ? 2
-                     : 1;
-    s.truncate(units);
-    return s;
 }
 
 bool isNumber(const QVariant& v)
@@ -325,7 +315,7 @@ bool EventRecord::trySetValue(Field f, const QVariant& v)
     switch (kind) {
     case FieldKind::Text:
         if (!v.canConvert<QString>()) return false;
-        *textField(*this, f) = cutText(v.toString());
+        *textField(*this, f) = cutText(v.toString(), MaxTextLength);
         break;
     case FieldKind::Date: {
         const auto d = dateFrom(v);

@@ -1,25 +1,31 @@
 #include "EventStore.h"
 
+#include "SafeFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace zarvo {
 
 namespace {
 
-// The file's new name beside it, one that does not exist yet; empty when it could not be moved.
-QString moveAside(const QString& path)
+// Keeps the file aside under a name beside it that does not exist yet: moved there, or (with
+// `copy`) a copy of those bytes made there. The new name, or empty when it could not be done.
+QString keepAside(const QString& path, const QByteArray* copy = nullptr)
 {
     const QString base = path + QStringLiteral(".damaged-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int n = 0; n < 1000; ++n) {
         const QString candidate = n == 0 ? base : base + QLatin1Char('-') + QString::number(n);
         if (QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink()) continue;
-        // QFile::rename never replaces an existing file.
-        if (QFile::rename(path, candidate)) return candidate;
+        // Neither a rename by QFile nor createNew ever replaces an existing file.
+        if (copy ? SafeFile::createNew(candidate, *copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+                 : QFile::rename(path, candidate)) {
+            if (!copy) SafeFile::syncFolder(QFileInfo(path).absolutePath());
+            return candidate;
+        }
         if (!QFileInfo::exists(candidate)) return {}; // the folder refuses, not the name
     }
     return {};
@@ -49,9 +55,29 @@ EventStore::LoadResult EventStore::load(const QString& path, QVector<EventRecord
     file.close();
 
     QString why;
-    if (decode(bytes, rows, &why)) return LoadResult::Loaded;
+    Mending mending;
+    if (decode(bytes, rows, &why, &mending)) {
+        if (!mending.any()) return LoadResult::Loaded;
+        // Nothing stored is lost: before any of it can be written over, the file is kept
+        // aside exactly as it is.
+        const QString copy = keepAside(path, &bytes);
+        if (keptAs) *keptAs = copy.isEmpty() ? path : copy;
+        const QString counts =
+            QStringLiteral("has rows that cannot be read whole (rows: %1, left out: %2, kept with values "
+                           "unset or cut: %3)")
+                .arg(mending.rowsRead)
+                .arg(mending.leftOut)
+                .arg(mending.changed);
+        if (copy.isEmpty())
+            qWarning("zarvo: %s %s; it could not be copied aside and is left as it is",
+                     qPrintable(QDir::toNativeSeparators(path)), qPrintable(counts));
+        else
+            qWarning("zarvo: %s %s; the original was kept as %s", qPrintable(QDir::toNativeSeparators(path)),
+                     qPrintable(counts), qPrintable(QDir::toNativeSeparators(copy)));
+        return LoadResult::Mended;
+    }
 
-    const QString aside = moveAside(path);
+    const QString aside = keepAside(path);
     if (keptAs) *keptAs = aside.isEmpty() ? path : aside;
     if (aside.isEmpty())
         qWarning(
@@ -69,16 +95,8 @@ bool EventStore::save(const QString& path, const QVector<EventRecord>& rows)
     const QByteArray bytes = encode(rows);
     if (bytes.isEmpty()) return false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    // QSaveFile writes a new file beside the old one, syncs it and renames it over: whenever the
-    // process dies, the name holds either the old table or the new one.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Whenever the process dies or the power goes, the name holds the old table or the new one.
+    return SafeFile::replace(path, bytes);
 }
 
 void EventStore::LoadEvents(EvTable& table)
@@ -90,6 +108,12 @@ void EventStore::LoadEvents(EvTable& table)
     case LoadResult::Loaded:
         m_eventsFileProtected = false;
         table.replaceAll(rows);
+        break;
+    case LoadResult::Mended:
+        // Without a copy aside the file holds what the table does not, and stays as it is.
+        m_eventsFileProtected = keptAs == file;
+        table.replaceAll(rows);
+        if (!m_eventsFileProtected) save(file, table.rows());
         break;
     case LoadResult::Missing:
         m_eventsFileProtected = false;

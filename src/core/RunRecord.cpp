@@ -1,9 +1,10 @@
 #include "RunRecord.h"
 
+#include "SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace zarvo {
 
@@ -25,12 +26,8 @@ void RunRecord::save(const QDateTime& handledUpTo) const
 {
     if (m_path.isEmpty() || !handledUpTo.isValid()) return;
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) return;
-    QSaveFile f(m_path);
-    f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly)) return;
-    f.write(handledUpTo.toOffsetFromUtc(handledUpTo.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1() +
-            '\n');
-    f.commit();
+    const QDateTime withOffset = handledUpTo.toOffsetFromUtc(handledUpTo.offsetFromUtc());
+    SafeFile::replace(m_path, withOffset.toString(Qt::ISODateWithMs).toLatin1() + '\n');
 }
 
 } // namespace zarvo

@@ -2,11 +2,12 @@
 
 #include "Encryptit.h"
 #include "RegFile.h"
+#include "SafeFile.h"
+#include "TextLimits.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -21,6 +22,19 @@ const QByteArray kKeyPath = QByteArrayLiteral("HKEY_LOCAL_MACHINE\\Software\\Pel
 constexpr qint64 kMaxFileSize = qint64{64} << 20;
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// The most characters a text holds, as its editor takes them: a line edit holds 32767 (the
+// password edit too, which widens itself for a stored password longer than its 50), the sticker's
+// note is a multi-line text of up to 64 K. A longer stored text is cut as it is read, so that a
+// huge value costs neither memory nor time at start-up; the file keeps it until the text's group
+// is next saved.
+constexpr qsizetype kLineLength = 32767;
+constexpr qsizetype kNoteLength = 65535;
+
+qsizetype maxLength(const SettingDef& def)
+{
+    return qstrcmp(def.name, "StickerText") == 0 ? kNoteLength : kLineLength;
+}
 
 QList<QByteArray> readingOrder()
 {
@@ -76,22 +90,11 @@ bool makeFolder(const QString& path)
     return true;
 }
 
-// An atomic replace that leaves the file readable by its owner only, whatever mode it had.
+// An atomic replace that leaves the file readable by its owner only, whatever mode it had (the
+// mode is set before the first byte goes in).
 bool writeFile(const QString& path, const RegFile& file)
 {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    // Before the first byte goes in: the temporary file starts out with the old file's mode.
-    if (!out.setPermissions(kOwnerOnly)) {
-        out.cancelWriting();
-        return false;
-    }
-    const QByteArray data = file.toBytes();
-    if (out.write(data) != data.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return SafeFile::replace(path, file.toBytes(), kOwnerOnly);
 }
 
 // "Creating the key": the folder and a file that nobody else could open in the meantime; a file
@@ -103,7 +106,9 @@ bool createFile(const QString& path, const RegFile& file)
     if (!placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly)) return false;
     placeholder.close();
     if (writeFile(path, file)) return true;
-    QFile::remove(path);
+    // Still the empty placeholder: the values never got in. (A file whose content is in place
+    // but whose folder could not be synced stays.)
+    if (QFileInfo(path).size() == 0) QFile::remove(path);
     return false;
 }
 
@@ -143,11 +148,15 @@ bool readValue(const RegFile& file, const SettingDef& def, Settings& settings)
         }
         if (value->type != RegValue::Type::String) return false;
         if (def.kind == SettingKind::Password) {
-            // Read whole: the scrambled form may hold a 0 byte, and so may the password.
-            settings.*def.textField = QString::fromUtf8(Decrypt(value->string, PasswordKey));
+            // Read past a 0 byte: the scrambled form may hold one, and so may the password. The
+            // scrambling runs byte by byte from the start, so unscrambling the bytes that the
+            // longest password can take gives its beginning.
+            const QByteArray plain = Decrypt(value->string.left(maxLength(def) * 4), PasswordKey);
+            settings.*def.textField = textFromUtf8(plain, maxLength(def));
         } else {
             const qsizetype nul = value->string.indexOf('\0');
-            settings.*def.textField = QString::fromUtf8(nul < 0 ? value->string : value->string.left(nul));
+            settings.*def.textField =
+                textFromUtf8(nul < 0 ? value->string : value->string.left(nul), maxLength(def));
         }
         return true;
     }

@@ -63,9 +63,10 @@ QString findDesktopEntry(const QString& desktopId)
     return {};
 }
 
-std::optional<QStringList> execWords(const QString& desktopFile)
+namespace {
+
+std::optional<QStringList> execWordsOf(const QHash<QString, Group>& groups)
 {
-    const QHash<QString, Group> groups = read(desktopFile);
     const auto entry = groups.constFind(QStringLiteral("Desktop Entry"));
     if (entry == groups.cend()) return std::nullopt;
     if (entry->value(QStringLiteral("Hidden")) == QStringLiteral("true")) return std::nullopt;
@@ -74,6 +75,31 @@ std::optional<QStringList> execWords(const QString& desktopFile)
     const QStringList words = splitShellWords(unescapeValue(entry->value(QStringLiteral("Exec"))));
     if (words.isEmpty() || words.first().isEmpty()) return std::nullopt;
     return words;
+}
+
+QStringList defaultIdsOf(const QHash<QString, Group>& groups, const QString& mimeType)
+{
+    QStringList ids;
+    for (const QString& id : groups.value(QStringLiteral("Default Applications")).value(mimeType).split(u';'))
+        if (!id.trimmed().isEmpty()) ids << id.trimmed();
+    return ids;
+}
+
+} // namespace
+
+std::optional<QStringList> execWords(const QString& desktopFile)
+{
+    return execWordsOf(read(desktopFile));
+}
+
+std::optional<QStringList> execWordsFromText(QByteArrayView entryText)
+{
+    return execWordsOf(KeyFile::parse(entryText));
+}
+
+QStringList defaultIdsFromText(QByteArrayView listText, const QString& mimeType)
+{
+    return defaultIdsOf(KeyFile::parse(listText), mimeType);
 }
 
 QStringList withoutFieldCodes(const QStringList& words)
@@ -101,11 +127,9 @@ QStringList withoutFieldCodes(const QStringList& words)
 QString defaultApplication(const QString& mimeType)
 {
     for (const QString& list : mimeAppsFiles()) {
-        const QHash<QString, Group> groups = read(list);
-        const QString ids = groups.value(QStringLiteral("Default Applications")).value(mimeType);
         // The first installed, usable entry of the list wins; a damaged one is passed over.
-        for (const QString& id : ids.split(u';', Qt::SkipEmptyParts)) {
-            const QString file = findDesktopEntry(id.trimmed());
+        for (const QString& id : defaultIdsOf(read(list), mimeType)) {
+            const QString file = findDesktopEntry(id);
             if (!file.isEmpty() && execWords(file)) return file;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,12 @@ QString findDesktopEntry(const QString& desktopId);
 // resolved, field codes still in place; nothing for an entry that is hidden, not an application
 // or has no Exec line.
 std::optional<QStringList> execWords(const QString& desktopFile);
+
+// The same two readings from the texts of a desktop entry and of a mimeapps.list (for fuzzing):
+// the Exec words, and the desktop ids (trimmed, none empty) the list names as the type's default
+// applications.
+std::optional<QStringList> execWordsFromText(QByteArrayView entryText);
+QStringList defaultIdsFromText(QByteArrayView listText, const QString& mimeType);
 
 // The words with the field codes (%u, %F, ...) taken out; "%%" is a literal "%". A word that was
 // nothing but field codes disappears.

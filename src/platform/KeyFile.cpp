@@ -6,14 +6,21 @@ namespace zarvo::KeyFile {
 
 QHash<QString, Group> read(const QString& path)
 {
-    QHash<QString, Group> groups;
     QFile file(path);
     // Desktop entries and these lists are a few kilobytes; anything far larger is not one.
-    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly)) return groups;
+    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly)) return {};
+    return parse(file.read(1024 * 1024));
+}
+
+QHash<QString, Group> parse(QByteArrayView text)
+{
+    QHash<QString, Group> groups;
     QString current;
     bool haveGroup = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    while (!text.isEmpty()) {
+        const qsizetype end = text.indexOf('\n');
+        const QString line = QString::fromUtf8(end < 0 ? text : text.first(end)).trimmed();
+        text = end < 0 ? QByteArrayView() : text.sliced(end + 1);
         if (line.isEmpty() || line.startsWith(u'#')) continue;
         if (line.startsWith(u'[')) {
             haveGroup = line.endsWith(u']');

@@ -2,6 +2,7 @@
 
 #include "ShellWords.h"
 #include "TerminationSignals.h"
+#include "UrlArgument.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -73,27 +74,42 @@ bool startDetachedProgram(const QString& program, const QStringList& arguments,
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
+namespace {
+
+// `target` is an absolute path or an address with a scheme: never something the opener could
+// take for an option.
+bool openWithDesktop(const QString& target, const QUrl& url)
+{
+    // The desktop's opener is started the same way as a program, so that what it opens can be
+    // ended with SIGTERM too (the toolkit's own opening starts it with our signals blocked).
+    // Without it the toolkit may still reach a desktop portal.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty()) return startDetachedProgram(opener, {target}, QDir::currentPath());
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace
+
 bool ShellOpen(const QString& file, const QString& parameters)
 {
     if (file.isEmpty()) return false;
     QFileInfo info(file);
     if (!info.exists() && !file.contains(u'/')) {
         const QString found = QStandardPaths::findExecutable(file);
-        if (found.isEmpty()) return false;
-        info.setFile(found);
+        if (!found.isEmpty()) info.setFile(found);
     }
-    if (!info.exists()) return false;
+    if (!info.exists()) {
+        // No such file: an address ("https://...", "mailto:...", "file:///...") opens in the
+        // desktop's application for it, as the system's "open" did.
+        const QString address = urlArgument(file, false);
+        return !address.isEmpty() && openWithDesktop(address, QUrl(address));
+    }
     // Always an absolute path: a bare name handed to the process starter would be searched on
     // PATH again and could start a different program than the file meant.
     const QString path = info.absoluteFilePath();
     if (info.isFile() && info.isExecutable())
         return startDetachedProgram(path, splitShellWords(parameters), QDir::currentPath());
-    // The desktop's opener is started the same way as a program, so that what it opens can be
-    // ended with SIGTERM too (the toolkit's own opening starts it with our signals blocked).
-    // Without it the toolkit may still reach a desktop portal.
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (!opener.isEmpty()) return startDetachedProgram(opener, {path}, QDir::currentPath());
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return openWithDesktop(path, QUrl::fromLocalFile(path));
 }
 
 } // namespace zarvo

@@ -2,6 +2,7 @@
 
 #include "DesktopDefaults.h"
 #include "ShellOpen.h"
+#include "UrlArgument.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,8 +43,13 @@ bool TGoToWeb::Execute()
     const QString path = BrowserPath();
     if (path.isEmpty()) return false;
     QStringList arguments = m_parameters;
-    // The address is one argument whatever it holds: blanks and quotes in it split nothing.
-    if (!Url.isEmpty()) arguments << Url;
+    if (!Url.isEmpty()) {
+        // Only an address reaches the browser, never an option of its own.
+        const QString url = urlArgument(Url, true);
+        if (url.isEmpty()) return false;
+        // One argument whatever it holds: blanks and quotes in it split nothing.
+        arguments << url;
+    }
     return startDetachedProgram(path, arguments);
 }
 

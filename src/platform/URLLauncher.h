@@ -25,7 +25,8 @@ public:
     // True when the default browser's program exists.
     bool IsAnyBrowser();
     // Starts the browser with its own parameters and then Url as one argument; true when it
-    // started.
+    // started. Url must be an absolute address with a scheme, or a host name ("http://" is put
+    // in front); anything else, and anything that starts with "-", starts nothing.
     bool Execute();
     // The browser's program: the first word of its Exec line, found on PATH unless it is an
     // absolute path; empty when no default browser is recorded or its program is not found.

@@ -3,6 +3,7 @@ target_sources(zarvo_platform PRIVATE
     ShellWords.h ShellWords.cpp
     ShellOpen.h ShellOpen.cpp
     DesktopDefaults.h DesktopDefaults.cpp
+    UrlArgument.h UrlArgument.cpp
     URLLauncher.h URLLauncher.cpp
     SessionEnd.h SessionEnd.cpp
     DialUpGuard.h DialUpGuard.cpp

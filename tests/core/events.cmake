@@ -12,23 +12,6 @@ zarvo_add_test(tst_eventstore SOURCES core/tst_eventstore.cpp core/EventRows.h
 target_compile_definitions(tst_eventstore PRIVATE ZARVO_EVENTSAVER="$<TARGET_FILE:zarvo_eventsaver>")
 add_dependencies(tst_eventstore zarvo_eventsaver)
 
-# A libFuzzer target for the event file decoder (clang only). It compiles the event sources
-# itself so that they carry the fuzzer's coverage instrumentation.
-option(ZARVO_FUZZ "Build the libFuzzer targets (clang only)" OFF)
-if(ZARVO_FUZZ)
-    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-        message(FATAL_ERROR "ZARVO_FUZZ needs clang (-DCMAKE_CXX_COMPILER=clang++)")
-    endif()
-    add_executable(fuzz_eventfile fuzz/fuzz_eventfile.cpp
-        ${PROJECT_SOURCE_DIR}/src/core/EventStore.cpp
-        ${PROJECT_SOURCE_DIR}/src/core/EventFile.cpp
-        ${PROJECT_SOURCE_DIR}/src/core/EventRecord.cpp
-        ${PROJECT_SOURCE_DIR}/src/core/EvTable.cpp
-        ${PROJECT_SOURCE_DIR}/src/core/EvTable.h)
-    target_include_directories(fuzz_eventfile PRIVATE ${PROJECT_SOURCE_DIR}/src/core)
-    target_compile_options(fuzz_eventfile PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_options(fuzz_eventfile PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(fuzz_eventfile PRIVATE Qt6::Core PkgConfig::SQLITE3)
-    zarvo_target_defaults(fuzz_eventfile)
-    # Run as: fuzz_eventfile -max_total_time=60 <scratch dir> tests/fuzz/corpus/eventfile
-endif()
+# The saves of settings and events seen under strace: each rename is followed by a folder sync.
+zarvo_add_test(tst_durablesaves SOURCES core/tst_durablesaves.cpp core/EventRows.h
+    LIBS zarvo_core PkgConfig::SQLITE3)

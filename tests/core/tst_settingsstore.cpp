@@ -176,6 +176,7 @@ private slots:
     void damagedFiles();
     void anyNonZeroNumberIsTrue();
     void textIsCutAtZero();
+    void oversizedTextsAreCut();
     void roundTrip_data();
     void roundTrip();
     void passwordWhoseScrambledFormIsText();
@@ -315,8 +316,9 @@ void TestSettingsStore::firstStartWritesAllDefaults()
     QVERIFY(data.contains("\n\"ClockColor\"=dword:0000ff00\n"));
     QVERIFY(data.contains("\n\"ClockFName\"=\"Arial\"\n"));
     QVERIFY(data.contains("\n\"15File\"=\"\"\n"));
-    QVERIFY(data.endsWith("\"CalWT\"=dword:00000000\n\"ShowMissed\"=dword:00000001\n\"DesktopNotify\"=dword:00000001\n"
-                          "\"MailSecurity\"=dword:00000000\n\"SMTPSecurity\"=dword:00000000\n\"SMTPAuth\"=dword:00000000\n"));
+    QVERIFY(data.endsWith(
+        "\"CalWT\"=dword:00000000\n\"ShowMissed\"=dword:00000001\n\"DesktopNotify\"=dword:00000001\n"
+        "\"MailSecurity\"=dword:00000000\n\"SMTPSecurity\"=dword:00000000\n\"SMTPAuth\"=dword:00000000\n"));
 
     // All 60, in the reading order, each with its default.
     const RegFile file = RegFile::parse(data, kKey);
@@ -491,6 +493,30 @@ void TestSettingsStore::textIsCutAtZero()
     QCOMPARE(differences(load(), expected), QStringList{});
 }
 
+// A stored text longer than its editor holds is cut as it is read, counted in characters (a
+// character outside the BMP is one); the file keeps it whole until its group is saved.
+void TestSettingsStore::oversizedTextsAreCut()
+{
+    const QString emoji = QStringLiteral("\U0001F600");
+    Settings s;
+    s.StickerText = QString(10'000'000, QLatin1Char('n'));
+    s.User = emoji.repeated(40000);
+    s.Pas = QString(32767, QLatin1Char('p')); // the longest a line holds: whole
+    s.SoundFile = QStringLiteral("\u00e9").repeated(32767);
+    const QByteArray data = fullFile(s);
+    writeAll(m_path, data);
+
+    Settings expected = s;
+    expected.StickerText.truncate(65535);
+    expected.User = emoji.repeated(32767);
+    QCOMPARE(differences(load(), expected), QStringList{});
+    QCOMPARE(readAll(m_path), data);
+
+    s.Pas += QLatin1Char('q');
+    writeAll(m_path, fullFile(s));
+    QCOMPARE(load().Pas, QString(32767, QLatin1Char('p')));
+}
+
 void TestSettingsStore::roundTrip_data()
 {
     QTest::addColumn<QString>("password");
@@ -526,12 +552,16 @@ void TestSettingsStore::roundTrip()
     s.StickerText = text;
     s.File15 = text;
     s.ClockFName = text;
-    // A text is read up to its first 0 character; the password whole.
+    // A text is read up to its first 0 character; the password whole. Each is cut to what its
+    // editor holds: 65535 characters of the sticker's note, 32767 of a line.
     Settings expected = s;
     for (QString* t : {&expected.StickerText, &expected.File15, &expected.ClockFName}) {
         const qsizetype nul = t->indexOf(QChar(0));
         if (nul >= 0) t->truncate(nul);
     }
+    expected.StickerText.truncate(65535);
+    expected.File15.truncate(32767);
+    expected.ClockFName.truncate(32767);
 
     Settings defaults;
     store().LoadSettings(defaults); // first start

@@ -27,26 +27,3 @@ add_executable(netbench net/netbench_main.cpp)
 target_link_libraries(netbench PRIVATE zarvo_net)
 zarvo_target_defaults(netbench)
 
-# What servers send, under libFuzzer (clang only, -DZARVO_FUZZ=ON): the clients' reply handling
-# over loopback connections, compiled into the target so that it carries the coverage
-# instrumentation. Run as: fuzz_replies -max_total_time=60 <scratch dir> tests/fuzz/corpus/replies.
-# CTest replays the corpus.
-if(ZARVO_FUZZ)
-    add_executable(fuzz_replies fuzz/fuzz_replies.cpp
-        ${PROJECT_SOURCE_DIR}/src/net/NetErrors.cpp ${PROJECT_SOURCE_DIR}/src/net/HostLookup.cpp
-        ${PROJECT_SOURCE_DIR}/src/net/TcpConnect.cpp ${PROJECT_SOURCE_DIR}/src/net/TlsTrust.cpp
-        ${PROJECT_SOURCE_DIR}/src/net/Powersock.h ${PROJECT_SOURCE_DIR}/src/net/Powersock.cpp
-        ${PROJECT_SOURCE_DIR}/src/net/NMpop3.h ${PROJECT_SOURCE_DIR}/src/net/NMpop3.cpp
-        ${PROJECT_SOURCE_DIR}/src/net/NMExtstr.cpp ${PROJECT_SOURCE_DIR}/src/net/MailMime.cpp
-        ${PROJECT_SOURCE_DIR}/src/net/NMsmtp.h ${PROJECT_SOURCE_DIR}/src/net/NMsmtp.cpp
-        ${PROJECT_SOURCE_DIR}/src/net/NMTime.h ${PROJECT_SOURCE_DIR}/src/net/NMTime.cpp
-        ${PROJECT_SOURCE_DIR}/src/core/LocalTime.cpp)
-    target_include_directories(fuzz_replies PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/core)
-    target_link_libraries(fuzz_replies PRIVATE Qt6::Core Qt6::Network)
-    target_compile_options(fuzz_replies PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
-    target_link_options(fuzz_replies PRIVATE -fsanitize=fuzzer,address,undefined)
-    zarvo_target_defaults(fuzz_replies)
-    add_test(NAME fuzz_replies_corpus
-             COMMAND fuzz_replies -runs=0 ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/replies)
-    set_tests_properties(fuzz_replies_corpus PROPERTIES LABELS fuzz)
-endif()

@@ -156,6 +156,41 @@ private slots:
         QVERIFY(!QFile::exists("canary"));
     }
 
+    // A path that names no file but an address with a scheme goes to the desktop's opener as it
+    // is; a host name alone is no address here, and nothing that starts with "-" is handed over.
+    void opensAnAddressThroughTheDesktopOpener_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("argument"); // empty: the opener is not started
+        QTest::newRow("https") << "https://example.org/?a=1&b=2"
+                               << "https://example.org/?a=1&b=2";
+        QTest::newRow("mailto") << "mailto:me@example.org?subject=hi"
+                                << "mailto:me@example.org?subject=hi";
+        QTest::newRow("file") << " file:///tmp/zarvo%20test.txt"
+                              << "file:///tmp/zarvo%20test.txt";
+        QTest::newRow("host name") << "example.org"
+                                   << "";
+        QTest::newRow("an option") << "--help"
+                                   << "";
+        QTest::newRow("an option shaped like an address") << "-x:y"
+                                                          << "";
+    }
+    void opensAnAddressThroughTheDesktopOpener()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, argument);
+        RecordingProgram opener(bin(), "xdg-open");
+        QCOMPARE(ShellOpen(path, "--param"), !argument.isEmpty());
+        if (argument.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(!opener.ran());
+            return;
+        }
+        QVERIFY(opener.waitForRun());
+        QCOMPARE(opener.arguments(), QStringList{argument});
+        QVERIFY(opener.signalsUnblocked());
+    }
+
 private:
     QString bin() const { return m_dir->path() + "/bin"; }
 

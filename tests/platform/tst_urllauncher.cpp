@@ -114,7 +114,7 @@ private slots:
             << "a";
         QTest::newRow("missing and damaged entries passed over")
             << QStringList{"config/mimeapps.list|[Default "
-                           "Applications]\nx-scheme-handler/http=gone.desktop;bad.desktop;"
+                           "Applications]\nx-scheme-handler/http=gone.desktop; ;bad.desktop;"
                            "hidden.desktop;../../bin/x.desktop;b.desktop\n",
                            "data/applications/bad.desktop|\x01\x02[Desktop Entry\nExec=a %u\n",
                            "data/applications/hidden.desktop|[Desktop Entry]\nHidden=true\nExec=a %u\n",
@@ -141,6 +141,8 @@ private slots:
         QCOMPARE(launcher.IsAnyBrowser(), !expected.isEmpty());
         launcher.Url = "http://x/";
         QCOMPARE(launcher.Execute(), !expected.isEmpty());
+        // Before its folder goes away with the test.
+        if (!expected.isEmpty()) QVERIFY((expected == u"a" ? a : b).waitForRun());
     }
 
     void noBrowserWithoutItsProgram()
@@ -174,6 +176,61 @@ private slots:
         QCOMPARE(m_web->arguments(), (QStringList{"--new-tab", url}));
         QVERIFY(m_web->signalsUnblocked());
         QVERIFY(!QFile::exists("canary"));
+    }
+
+    // Only an address reaches the browser, as its own argument after the browser's: a URL with
+    // a scheme as written, a host name with "http://" in front; nothing that starts with "-".
+    void onlyAnAddressReachesTheBrowser_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("argument"); // empty: the browser is not started
+        QTest::newRow("https") << "https://example.org/a?b=c"
+                               << "https://example.org/a?b=c";
+        QTest::newRow("blanks around") << "  https://example.org/ \t"
+                                       << "https://example.org/";
+        QTest::newRow("mailto") << "mailto:me@example.org"
+                                << "mailto:me@example.org";
+        QTest::newRow("file") << "file:///tmp/a%20b.html"
+                              << "file:///tmp/a%20b.html";
+        QTest::newRow("host name") << "example.org"
+                                   << "http://example.org";
+        QTest::newRow("host and path") << "www.example.org/page?x=1"
+                                       << "http://www.example.org/page?x=1";
+        QTest::newRow("host and port") << "localhost:8080/x"
+                                       << "http://localhost:8080/x";
+        QTest::newRow("dotted host and port") << "example.org:8080"
+                                              << "http://example.org:8080";
+        QTest::newRow("an option") << "--new-window"
+                                   << "";
+        QTest::newRow("an option with a value") << "--renderer-cmd-prefix=touch canary"
+                                                << "";
+        QTest::newRow("a short option") << "-private"
+                                        << "";
+        QTest::newRow("an option behind blanks") << "  --new-window"
+                                                 << "";
+        QTest::newRow("an option before an address") << "-new-tab http://example.org"
+                                                     << "";
+        QTest::newRow("no host") << "not an address"
+                                 << "";
+        QTest::newRow("drive letter") << "C:\\pages\\a.html"
+                                      << "";
+    }
+    void onlyAnAddressReachesTheBrowser()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, argument);
+        write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/http=w.desktop\n");
+        write("data/applications/w.desktop", "[Desktop Entry]\nExec=web --new-tab %u\n");
+        TGoToWeb launcher;
+        launcher.Url = url;
+        QCOMPARE(launcher.Execute(), !argument.isEmpty());
+        if (argument.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(!m_web->ran());
+            return;
+        }
+        QVERIFY(m_web->waitForRun());
+        QCOMPARE(m_web->arguments(), (QStringList{"--new-tab", argument}));
     }
 
 private:
