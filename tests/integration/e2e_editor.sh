@@ -28,14 +28,8 @@ DB=$XDG_DATA_HOME/zarvo/zarvo.dat
 "$RIG" start >/dev/null
 eval "$("$RIG" env)"
 
-# The windows of the program that the window manager manages, by exact title.
-win() {
-    local w m managed
-    managed=$(xprop -root _NET_CLIENT_LIST | sed 's/.*# //; s/,//g')
-    for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
-        for m in $managed; do [ $((m)) -eq "$w" ] && { echo "$w"; return; }; done
-    done
-}
+. "$ROOT/tests/integration/xwindows.sh"
+win() { managed_window "$@"; }
 wait_win() {  # wait_win TITLE [gone]
     local i
     for i in $(seq 100); do
@@ -43,21 +37,6 @@ wait_win() {  # wait_win TITLE [gone]
         sleep 0.1
     done
     fail "window '$1' did not ${2:-appear}"
-}
-# The tray icon: a window of the program below the tray's window, not managed by the window manager.
-tray_icon() {
-    local root w m managed parent
-    root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
-    for _ in $(seq 100); do
-        managed=$(xprop -root _NET_CLIENT_LIST | sed 's/.*# //; s/,//g')
-        for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-            for m in $managed; do [ $((m)) -eq "$w" ] && continue 2; done
-            parent=$(xwininfo -tree -id "$w" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
-            [ -n "$parent" ] && [ $((parent)) -ne $((root)) ] && { echo "$w"; return; }
-        done
-        sleep 0.1
-    done
-    fail "no tray icon is embedded"
 }
 tray_menu() {  # tray_menu KEY...: right-click the icon, then the keys (the item's accelerator)
     eval "$(xdotool getwindowgeometry --shell "$ICON")"
@@ -85,7 +64,8 @@ next=$(date -d "$(date -d "@$due" +%F) + 1 day" +%F)
 "$BIN" >"$RIG_DIR/zarvo.log" 2>&1 &
 pid=$!
 wait_log 'zarvo-trace: loop' 20
-ICON=$(tray_icon)
+ICON=$(tray_icon_of "$pid")
+[ -n "$ICON" ] || fail "no tray icon is embedded"
 
 # Properties from the icon's main action (a double-click on an XEmbed tray).
 eval "$(xdotool getwindowgeometry --shell "$ICON")"

@@ -40,15 +40,8 @@ settings() {  # settings CLOCKVISIBLE: the three windows at known places
     sed "${expr[@]}" <<<"$defaults"
 }
 
-# The visible window of that title that the window manager manages (the tray icon's own window,
-# also titled "Zarvo!", is embedded in the tray instead).
-win() {
-    local w managed
-    managed=$(xprop -root _NET_CLIENT_LIST | sed 's/.*# //; s/,//g')
-    for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
-        for m in $managed; do [ $((m)) -eq "$w" ] && { echo "$w"; return; }; done
-    done
-}
+. "$ROOT/tests/integration/xwindows.sh"
+win() { managed_window "$@"; }
 start_zarvo() {
     "$BIN" >"$RIG_DIR/zarvo.log" 2>&1 &
     pid=$!
@@ -84,20 +77,7 @@ for t in StickerForm Calendar; do
     [ -n "$(win $t)" ] || fail "window $t is not mapped"
 done
 
-# The icon: a window of the program that the window manager does not manage, embedded below
-# the tray's window (every window of the program carries _XEMBED_INFO, so that proves nothing).
-root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
-icon=""
-for _ in $(seq 60); do
-    managed=$(xprop -root _NET_CLIENT_LIST | sed 's/.*# //; s/,//g')
-    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        for m in $managed; do [ $((m)) -eq "$w" ] && continue 2; done
-        parent=$(xwininfo -tree -id "$w" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
-        [ -n "$parent" ] && [ $((parent)) -ne $((root)) ] && icon=$w && break
-    done
-    [ -n "$icon" ] && break
-    sleep 0.05
-done
+icon=$(tray_icon_of "$pid")
 [ -n "$icon" ] || fail "no tray icon is embedded"
 
 [ "$(position "$(win 'Zarvo!')")" = "300,200" ] || fail "clock at $(position "$(win 'Zarvo!')"), not 300,200"

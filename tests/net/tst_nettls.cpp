@@ -282,7 +282,7 @@ import email, email.policy, email.utils, json, sys
 m = email.message_from_binary_file(open(sys.argv[1], "rb"), policy=email.policy.default)
 d = email.utils.parsedate_to_datetime(m["Date"])
 print(json.dumps({"subject": str(m["Subject"]), "to": m["To"].addresses[0].display_name,
-  "address": m["To"].addresses[0].addr_spec, "body": m.get_content().strip(),
+  "address": m["To"].addresses[0].username + "@" + m["To"].addresses[0].domain, "body": m.get_content().strip(),
   "cte": m["Content-Transfer-Encoding"], "date": d.isoformat(), "id": m["Message-ID"],
   "defects": len(m.defects) + sum(len(m[h].defects) for h in ("Subject", "To", "Date", "Message-ID"))}))
 )"),
