@@ -19,10 +19,7 @@ db=$XDG_DATA_HOME/zarvo/zarvo.dat
 make_events() {  # 9,999 past and future events, and one due at the whole second $1
     rm -f "$db"
     sqlite3 "$db" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9999)
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvRecMonth)
   SELECT i, 'Event ' || i, date('now', 'localtime', (i % 400 + 2) || ' days'), time(i * 7919 % 86400, 'unixepoch'),

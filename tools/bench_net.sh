@@ -10,6 +10,7 @@
 # runs only that part.
 #   tools/bench_net.sh [BUILD_DIR]   (default build; needs the netbench and zarvo targets built)
 set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$(dirname "$0")/.."
 BUILD=$(readlink -f "${1:-build}")
 BENCH=$BUILD/tests/netbench
@@ -133,10 +134,7 @@ late_run() {  # late_run with|without: ms between the Notification's second and 
       Port "dword:$(printf %08x "$STALL_PORT")" Timeout dword:00000001 Sound dword:00000000
     T=$(($(date +%s) + 3))
     sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvRecMonth)
   VALUES (1, 'Note', '$(date -d "@$((T + 2))" +%F)', '$(date -d "@$((T + 2))" +%T)', 0, 1, 0);
 SQL

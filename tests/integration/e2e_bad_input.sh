@@ -4,6 +4,7 @@
 # file. Each time it must start, keep
 # running, fire its event, and lose nothing that was stored. Runs on the offscreen platform.
 set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BIN=${ZARVO_BIN:?ZARVO_BIN names the program}
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvo-bad.XXXXXX")
 pid="" immutable=""
@@ -20,10 +21,7 @@ fresh() {  # fresh CASE: private folders for one case
 event_db() {  # event_db FILE SECONDS-FROM-NOW SOUND: one daily notification
     local due=$(( $(date +%s) + $2 ))
     sqlite3 "$1" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvCS)
   VALUES (1, 'Tick', '$(date -d "@$due" +%F)', '$(date -d "@$due" +%T)', 0, 1, '$3');
 SQL

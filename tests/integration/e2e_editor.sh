@@ -52,10 +52,7 @@ wait_log() {  # wait_log PATTERN SECONDS
 
 due=$(( $(date +%s) + 15 ))
 sqlite3 "$DB" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvRecMonth)
   VALUES (1, 'Daily', '$(date -d "@$due" +%F)', '$(date -d "@$due" +%T)', 0, 1, 0);
 SQL

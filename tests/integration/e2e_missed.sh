@@ -30,10 +30,7 @@ fresh() {  # fresh CASE: private folders and an empty events file
     export XDG_CONFIG_HOME=$RIG_DIR/case/config XDG_DATA_HOME=$RIG_DIR/case/data XDG_STATE_HOME=$RIG_DIR/case/state
     DB=$XDG_DATA_HOME/zarvo/zarvo.dat
     sqlite3 "$DB" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 SQL
 }
 event() {  # event ROW NAME EPOCH TYPE DAYS MONTHS: an event at that moment, with the beep

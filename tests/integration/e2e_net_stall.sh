@@ -77,10 +77,7 @@ row() {  # row N NAME OFFSET TYPE
           VALUES ($1, '$2', '$(date -d "@$at" +%F)', '$(date -d "@$at" +%T)', $4, 1, '$SOUND', 0);"
 }
 sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 $(row 1 'Mail one' 0 3)
 $(row 2 'Note one' 3 0)
 $(row 3 'Mail two' 4 3)

@@ -59,10 +59,7 @@ row() {  # row N NAME OFFSET TYPE
 # The check and the mail at T; notifications at T+3 and T+40; a second check at T+2, queued
 # behind the first on the mailbox worker.
 sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 $(row 1 'Check one' 0 3)
 $(row 2 'Mail' 0 6)
 $(row 3 'Check two' 2 3)

@@ -30,10 +30,7 @@ sox -n -b 16 -r 22050 -c 1 "$SOUND" synth 0.8 sine 880 vol 0.5
 due=$(( $(date +%s) + 7 ))
 day=$(date -d "@$due" +%F) time=$(date -d "@$due" +%T) next=$(date -d "$(date -d "@$due" +%F) + 1 day" +%F)
 sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvCS, EvRecMonth)
   VALUES (1, 'Stand up', '$day', '$time', 0, 1, '$SOUND', 0);
 SQL

@@ -33,10 +33,7 @@ DAT=$XDG_DATA_HOME/zarvo/zarvo.dat
 due=$(( $(date +%s) + 5 ))
 day=$(date -d "@$due" +%F) time=$(date -d "@$due" +%T) next=$(date -d "$(date -d "@$due" +%F) + 1 day" +%F)
 sqlite3 "$DAT" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvShutType, EvRecMonth)
   VALUES (1, 'Night', '$day', '$time', 2, 1, 2, 0);
 SQL

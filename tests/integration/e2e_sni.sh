@@ -48,10 +48,7 @@ export XDG_CONFIG_HOME=$RIG_DIR/config XDG_DATA_HOME=$RIG_DIR/data XDG_RUNTIME_D
 mkdir -p "$XDG_DATA_HOME/zarvo" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
 # A start-up message due today brings up the Notifications window at start.
 sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec) VALUES (1, 'Good morning', '$(date +%F)', '00:00:00', 4, 1);
 SQL
 

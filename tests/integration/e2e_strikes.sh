@@ -51,10 +51,7 @@ REGEDIT4
 REG
 chmod 600 "$XDG_CONFIG_HOME/zarvo/settings.reg"
 sqlite3 "$XDG_DATA_HOME/zarvo/zarvo.dat" <<SQL
-PRAGMA user_version = 1;
-CREATE TABLE events (RowNo INTEGER PRIMARY KEY, EvName TEXT, EvDate TEXT, EvTime TEXT, EvType INTEGER,
-  EvRec INTEGER, EvShutType INTEGER, EvPath TEXT, EvParam TEXT, EvURL TEXT, EvMMAddress TEXT,
-  EvMMSubj TEXT, EvCS TEXT, EvIntBTime TEXT, EvIntETime TEXT, EvInterval INTEGER, EvRecMonth INTEGER);
+$(cat "$ROOT/tools/rigs/events.sql")
 INSERT INTO events (RowNo, EvName, EvDate, EvTime, EvType, EvRec, EvCS)
   VALUES (1, 'Lunch', '2026-12-10', '12:00:05', 0, 0, '$EVENT');
 SQL
