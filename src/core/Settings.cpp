@@ -116,6 +116,11 @@ constexpr std::array kCalendar{"CalWL", "CalWT"};
 
 } // namespace
 
+qsizetype settingTextLength(const SettingDef& def)
+{
+    return def.textField == &Settings::StickerText ? StickerTextLength : SettingLineLength;
+}
+
 std::span<const SettingDef> settingDefs()
 {
     return kDefs;

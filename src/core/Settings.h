@@ -93,6 +93,13 @@ struct SettingDef
     QString Settings::*textField = nullptr;
 };
 
+// The most characters a text value holds, as its editor takes them: a line edit holds 32767 (the
+// password edit too, which widens itself for a stored password longer than its 50), the sticker's
+// note is a multi-line text of up to 64 K.
+inline constexpr qsizetype SettingLineLength = 32767;
+inline constexpr qsizetype StickerTextLength = 65535;
+qsizetype settingTextLength(const SettingDef& def);
+
 // All 60 values in their reading order.
 std::span<const SettingDef> settingDefs();
 const SettingDef* findSetting(const QString& name);

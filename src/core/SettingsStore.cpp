@@ -23,17 +23,12 @@ constexpr qint64 kMaxFileSize = qint64{64} << 20;
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// The most characters a text holds, as its editor takes them: a line edit holds 32767 (the
-// password edit too, which widens itself for a stored password longer than its 50), the sticker's
-// note is a multi-line text of up to 64 K. A longer stored text is cut as it is read, so that a
-// huge value costs neither memory nor time at start-up; the file keeps it until the text's group
-// is next saved.
-constexpr qsizetype kLineLength = 32767;
-constexpr qsizetype kNoteLength = 65535;
-
+// A stored text longer than its field is cut as it is read (settingTextLength), so that a huge
+// value costs neither memory nor time at start-up; the file keeps it until the text's group is
+// next saved.
 qsizetype maxLength(const SettingDef& def)
 {
-    return qstrcmp(def.name, "StickerText") == 0 ? kNoteLength : kLineLength;
+    return settingTextLength(def);
 }
 
 QList<QByteArray> readingOrder()

@@ -1,5 +1,7 @@
 #include "cfgStickerPage.h"
 
+#include "core/TextLimits.h"
+
 #include "EditorWidgets.h"
 
 #include <QCheckBox>
@@ -57,7 +59,8 @@ void CfgStickerPage::fill(const Settings& s)
 
 void CfgStickerPage::applyTo(Settings& s) const
 {
-    s.StickerText = m_memo->toPlainText();
+    // The note holds as much as its setting does; more would be cut at the next start anyway.
+    s.StickerText = cutText(m_memo->toPlainText(), StickerTextLength);
     s.ShowSticker = m_showOnStartup->isChecked();
 }
 
