@@ -65,7 +65,12 @@ bins=("$BIN" "$BARE")
 if [ -n "${ZARVO_BIN_OTHER:-}" ]; then names+=(other); bins+=("$ZARVO_BIN_OTHER"); fi
 for i in "${!names[@]}"; do start "${names[$i]}" "${bins[$i]}"; done
 sleep 3 # start-up is not idle time
-echo "clocks shown: $(xdotool search --onlyvisible --name '^Zarvo!$' 2>/dev/null | wc -l)"
+# A program that came up before the panel showed its clock as the way in, and hides it again at
+# its next look for a tray: wait for the clocks asked for.
+want=$(( ${CLOCK:-0} ? ${#names[@]} - 1 : 0 ))
+shown() { xdotool search --onlyvisible --name '^Zarvo!$' 2>/dev/null | wc -l; }
+for _ in $(seq 100); do [ "$(shown)" -eq "$want" ] && break; sleep 0.1; done
+echo "clocks shown: $(shown) (asked for $want)"
 declare -A before
 for n in "${names[@]}"; do before[$n]=$(cpu_ns "$(cat "$work/$n.pid")"); done
 sleep "$SECONDS_IDLE"

@@ -30,7 +30,8 @@ Program::Program(const ProgramFiles& files, const ProgramServices& services, QOb
       m_actions(services.actions ? *services.actions : *m_ownActions),
       m_scheduler(m_clock, m_settings, m_table, m_alarmClock, m_sound, *this, m_actions),
       m_chimes(m_clock, m_settings, m_dingClock, m_sound), m_alarmDriver(m_alarmClock),
-      m_dingDriver(m_dingClock, m_alarmDriver), m_tray(services.trayProbe, services.sniProbe), m_editors(*this)
+      m_dingDriver(m_dingClock, m_alarmDriver), m_tray(services.trayProbe, services.sniProbe),
+      m_editors(*this)
 {
     // Loading makes the file: whether this is the first start is known only before.
     m_firstStart = !QFileInfo::exists(files.settingsFile);
@@ -84,7 +85,13 @@ void Program::connectMenus()
     connect(m_tray.DisItem, &QAction::triggered, this, &Program::DisItemClick);
     connect(m_tray.ShutItem, &QAction::triggered, this, &Program::ShutItemClick);
     connect(&m_tray, &TrayMenu::iconActivated, this, &Program::PropItemClick);
-    connect(&m_tray, &TrayMenu::trayAppeared, this, [this] { useFloatingMenu(false); });
+    connect(&m_tray, &TrayMenu::trayAppeared, this, [this] {
+        // Started before the panel (at login, the usual case): the clock was shown only to be
+        // the way in; with the tray here it goes back to what the user chose.
+        useFloatingMenu(false);
+        if (!m_settings.ClockVisible) m_zarForm->hide();
+        applyCaptions();
+    });
     connect(m_zarForm.get(), &TzarForm::hiddenByUser, this,
             [this] { m_tray.ClockItem->setText(QStringLiteral("Show &clock")); });
     connect(&m_editors, &EditorSession::openChanged, this,

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void onTop();
     void storedNotOnTopStays();
     void offScreenPositionComesBack();
+    void noTrayFallback_data();
     void noTrayFallback();
     void editorsProtocol();
     void aboutDisablesItsItem();
@@ -374,9 +375,17 @@ void TestProgram::offScreenPositionComesBack()
              qPrintable(QStringLiteral("at %1,%2").arg(form->zarForm().x()).arg(form->zarForm().y())));
 }
 
+void TestProgram::noTrayFallback_data()
+{
+    QTest::addColumn<bool>("chosen"); // the stored ClockVisible
+    QTest::newRow("clock hidden by choice") << false;
+    QTest::newRow("clock shown by choice") << true;
+}
+
 void TestProgram::noTrayFallback()
 {
-    auto form = make([](Settings& s) { s.ClockVisible = false; }, false);
+    QFETCH(bool, chosen);
+    auto form = make([chosen](Settings& s) { s.ClockVisible = chosen; }, false);
     // Without a tray the clock is the way in: shown, with the tray's items after its own.
     QVERIFY(form->zarForm().isVisible());
     QCOMPARE(captions(form->zarForm().clockMenu().menu()->actions()),
@@ -398,6 +407,11 @@ void TestProgram::noTrayFallback()
              (QStringList{"&Hide", "&On top", "Hide &seconds", "-", "&Font...", "&Color..."}));
     QVERIFY(form->zarForm().clockMenu().HideItem->isEnabled());
     QVERIFY(form->trayMenu().ClockItem->isEnabled());
+    // The clock was only the way in: it goes back to what the settings hold.
+    QCOMPARE(form->zarForm().isVisible(), chosen);
+    QCOMPARE(form->trayMenu().ClockItem->text(),
+             chosen ? QStringLiteral("Hide &clock") : QStringLiteral("Show &clock"));
+    if (!chosen) return;
     form->zarForm().clockMenu().HideItem->trigger();
     QCOMPARE(form->trayMenu().ClockItem->text(), QStringLiteral("Show &clock"));
 }
