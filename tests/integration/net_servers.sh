@@ -11,6 +11,10 @@ stop_all() {
     for r in timedated time smtp pop3; do "$RIGS/$r.sh" stop || true; done
 }
 trap stop_all EXIT
+# Ports the system picks, so that nothing else on the machine can be in the way.
+. "$RIGS/common.sh"; . "$RIGS/tcp.sh"
+export POP3_PORT=${POP3_PORT:-$(free_port)} SMTP_PORT=${SMTP_PORT:-$(free_port)}
+export TIME_PORT=${TIME_PORT:-$(free_ports 4)} # and the three after it
 "$RIGS/pop3.sh" start >/dev/null
 # Dovecot's first log-in can wait for its auth process; the tests should not.
 for _ in $(seq 40); do "$RIGS/pop3.sh" check >/dev/null 2>&1 && break; sleep 0.25; done
@@ -22,8 +26,8 @@ export NM_CALLS=$RIG_DIR/networkmanager.calls
 setsid /usr/bin/python3 -m dbusmock --system -t networkmanager -l "$NM_CALLS" >"$RIG_DIR/nm.log" 2>&1 </dev/null &
 echo $! >"$RIG_DIR/nm.pid"
 gdbus wait --system --timeout 10 org.freedesktop.NetworkManager
-export POP3_PORT=${POP3_PORT:-11110} POP3_USER=${POP3_USER:-alice} POP3_PASS=${POP3_PASS:-secret}
-export SMTP_PORT=${SMTP_PORT:-12525} SMTP_MAILDIR=$RIG_DIR/smtp/maildir
-export TIME_PORT=${TIME_PORT:-13700} TIME_RIG=$RIGS/time.sh
+export POP3_USER=${POP3_USER:-alice} POP3_PASS=${POP3_PASS:-secret}
+export SMTP_MAILDIR=$RIG_DIR/smtp/maildir
+export TIME_RIG=$RIGS/time.sh
 export LC_ALL=C.UTF-8 TZ=Europe/Moscow QT_QPA_PLATFORM=offscreen
 "$TEST"

@@ -20,3 +20,27 @@ port_free() {
 free_port() {
   /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
+
+# free_ports N: the first of N consecutive ports on 127.0.0.1 that are all free now (TCP and UDP),
+# for a rig that serves on a port and the few after it.
+free_ports() {
+  /usr/bin/python3 - "$1" <<'PY'
+import socket, sys
+n = int(sys.argv[1])
+while True:
+    s = socket.socket(); s.bind(("127.0.0.1", 0)); base = s.getsockname()[1]; s.close()
+    if base + n > 65535:
+        continue
+    held = []
+    try:
+        for p in range(base, base + n):
+            for kind in (socket.SOCK_STREAM, socket.SOCK_DGRAM):
+                t = socket.socket(socket.AF_INET, kind); t.bind(("127.0.0.1", p)); held.append(t)
+    except OSError:
+        continue
+    finally:
+        for t in held: t.close()
+    print(base)
+    break
+PY
+}
