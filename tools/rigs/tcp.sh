@@ -15,14 +15,9 @@ port_free() {
   ! (exec 3<>/dev/tcp/127.0.0.1/"$1") 2>/dev/null || { echo "127.0.0.1:$1 is already in use" >&2; return 1; }
 }
 
-# free_port: a port on 127.0.0.1 that nothing listens on now (the system picks it), for servers
-# that cannot be told to pick their own and say which.
-free_port() {
-  /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
-# free_ports N: the first of N consecutive ports on 127.0.0.1 that are all free now (TCP and UDP),
-# for a rig that serves on a port and the few after it.
+# free_ports N: the first of N consecutive ports on 127.0.0.1 that are all free now (TCP and UDP;
+# the system picks the first), for servers that cannot be told to pick their own and say which,
+# and for a rig that serves on a port and the few after it.
 free_ports() {
   /usr/bin/python3 - "$1" <<'PY'
 import socket, sys
@@ -44,3 +39,6 @@ while True:
     break
 PY
 }
+
+# free_port: one such port.
+free_port() { free_ports 1; }
