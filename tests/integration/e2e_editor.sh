@@ -28,6 +28,7 @@ DB=$XDG_DATA_HOME/zarvo/zarvo.dat
 "$RIG" start >/dev/null
 eval "$("$RIG" env)"
 
+. "$ROOT/tools/rigs/common.sh" # until_ok
 . "$ROOT/tests/integration/xwindows.sh"
 win() { managed_window "$@"; }
 wait_win() {  # wait_win TITLE [gone]
@@ -45,6 +46,7 @@ tray_menu() {  # tray_menu KEY...: right-click the icon, then the keys (the item
     [ -z "${E2E_SHOT:-}" ] || "$RIG" shot "$E2E_SHOT" >/dev/null 2>&1 || true
     xdotool key "$@"
 }
+stored() { [ "$(sqlite3 "$DB" 'SELECT EvDate FROM events')" = "$1" ]; }  # stored DATE: the event's date on disk
 wait_log() {  # wait_log PATTERN SECONDS
     for _ in $(seq $(($2 * 10))); do grep -q "$1" "$RIG_DIR/zarvo.log" && return 0; sleep 0.1; done
     fail "no '$1' within $2 s"
@@ -75,11 +77,12 @@ wait_win Calendar
 [ -n "$(win Properties)" ] || fail "the Properties dialog went when the calendar came"
 # The event fires while the dialog is open.
 wait_log 'notification [0-9]* Daily - ' 30
-[ "$(sqlite3 "$DB" 'SELECT EvDate FROM events')" = "$next" ] || fail "the fired event was not saved as moved on"
+# The line is written as the event's action runs; the save follows it.
+until_ok stored "$next" || fail "the fired event was not saved as moved on"
 # Cancel, by the close box: the user's edits go, the firing's new date stays.
 /usr/bin/python3 "$ROOT/tests/integration/xclose.py" "$(win Properties)"
 wait_win Properties gone
-[ "$(sqlite3 "$DB" 'SELECT EvDate FROM events')" = "$next" ] || fail "Cancel put the fired event back"
+stored "$next" || fail "Cancel put the fired event back"
 kill -0 "$pid" || fail "the program ended"
 
 # "E&xit" while the dialog is open ends the program through the Cancel path.
@@ -90,5 +93,5 @@ for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "E&xit did not end the program while the dialog was open"
 wait "$pid" || fail "exit status $?"
 pid=""
-[ "$(sqlite3 "$DB" 'SELECT EvDate FROM events')" = "$next" ] || fail "the events changed on the way out"
+stored "$next" || fail "the events changed on the way out"
 echo "e2e editor: the tray works while Properties is open, a firing survives Cancel, Exit cancels"
